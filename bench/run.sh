@@ -1,0 +1,32 @@
+#!/bin/sh
+# Benchmarks of the converter and its passes on 50 MB of real Japanese text
+# (the edict dictionary, EUC-JP with LF), side by side with nkf and iconv.
+set -e
+HERE=$(cd "$(dirname "$0")/.." && pwd)
+OUT=$HERE/build/bench
+mkdir -p "$OUT"
+TEXT=$OUT/edict50.euc
+if [ ! -s "$TEXT" ]; then
+    [ -r /usr/share/edict/edict ] || { echo "bench: needs /usr/share/edict/edict (package edict)"; exit 1; }
+    while [ "$(stat -c %s "$TEXT" 2>/dev/null || echo 0)" -lt 52428800 ]; do
+        cat /usr/share/edict/edict >>"$TEXT"
+    done
+    head -c 52428800 "$TEXT" >"$TEXT.tmp" && mv "$TEXT.tmp" "$TEXT"
+fi
+CONVERT=$HERE/build/native/vexa-convert
+echo "== whole process, 50 MB EUC/LF to Shift-JIS/CR LF (hyperfine, warm cache)"
+# Each run writes a new file: deleting the previous 50 MB output (slow on a
+# disk mounted with discard) is not part of converting.
+cat "$TEXT" >/dev/null
+hyperfine -w 1 -r 10 -N --prepare "rm -f $OUT/out.vexa $OUT/out.nkf $OUT/out.iconv" \
+    --export-markdown "$OUT/convert.md" \
+    "$CONVERT --kanji=sjis --linebreak=crlf $TEXT $OUT/out.vexa" \
+    "sh -c 'nkf -E -s -Lw $TEXT > $OUT/out.nkf'" \
+    "sh -c 'iconv -c -f EUC-JP -t CP932 $TEXT > $OUT/out.iconv'"
+echo
+echo "== peak memory of the converter (/usr/bin/time -v)"
+/usr/bin/time -v "$CONVERT" --kanji=sjis --linebreak=crlf "$TEXT" "$OUT/out.vexa" 2>&1 |
+    grep -E "Maximum resident|Elapsed" || true
+echo
+echo "== passes in process (Google Benchmark; /0 without a sink, /1 with a sink that does nothing)"
+VEXA_BENCH_FILE=$TEXT "$HERE/build/native/bench/codec_bench" --benchmark_min_time=0.5

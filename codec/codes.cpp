@@ -1,0 +1,34 @@
+#include "codec/codes.h"
+
+KanjiCode EffectiveKanjiCode(KanjiCode setting, KanjiCode detected)
+{
+    return setting == KanjiCode::Auto ? detected : setting;
+}
+
+LineBreakCode EffectiveLineBreakCode(LineBreakCode setting, LineBreakCode detected)
+{
+    return setting == LineBreakCode::Auto ? detected : setting;
+}
+
+const char* KanjiCodeName(KanjiCode code)
+{
+    switch (code) {
+    case KanjiCode::Auto: return "Auto";
+    case KanjiCode::JIS: return "JIS";
+    case KanjiCode::EUC: return "EUC";
+    case KanjiCode::ShiftJIS: return "ShiftJIS";
+    }
+    return "?";
+}
+
+const char* LineBreakCodeName(LineBreakCode code)
+{
+    switch (code) {
+    case LineBreakCode::Auto: return "Auto";
+    case LineBreakCode::LfCr: return "LfCr";
+    case LineBreakCode::Cr: return "Cr";
+    case LineBreakCode::Lf: return "Lf";
+    case LineBreakCode::CrLf: return "CrLf";
+    }
+    return "?";
+}

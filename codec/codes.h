@@ -1,0 +1,28 @@
+// Kanji and line-break codes of a text file, and the rule that turns a menu
+// setting into the code a save actually writes.
+#pragma once
+
+#include <cstdint>
+
+enum class KanjiCode : std::int32_t {
+    Auto = 0,      // a setting only: use the code detected at the last load
+    JIS = 1,       // 7-bit JIS with escape sequences
+    EUC = 2,
+    ShiftJIS = 3,  // the internal form
+};
+
+enum class LineBreakCode : std::int32_t {
+    Auto = 0,  // a setting only
+    LfCr = 1,  // 0A 0D
+    Cr = 2,    // 0D
+    Lf = 3,    // 0A
+    CrLf = 4,  // 0D 0A, the internal form
+};
+
+// The code a save writes: the setting, or the detected code under Auto.
+KanjiCode EffectiveKanjiCode(KanjiCode setting, KanjiCode detected);
+LineBreakCode EffectiveLineBreakCode(LineBreakCode setting, LineBreakCode detected);
+
+// Names used by the converter's report line ("JIS", "CrLf", ...).
+const char* KanjiCodeName(KanjiCode code);
+const char* LineBreakCodeName(LineBreakCode code);

@@ -1,0 +1,77 @@
+#include "codec/document.h"
+
+#include "codec/convert.h"
+
+namespace {
+
+constexpr std::uint64_t kLimit32 = 0xFFFFFFFFull;
+
+const ProgressSink* Begin(const PassObserver* observer)
+{
+    if (!observer)
+        return nullptr;
+    if (observer->beginPass)
+        observer->beginPass(observer->sink.context);
+    return observer->sink.advance ? &observer->sink : nullptr;
+}
+
+void End(const PassObserver* observer)
+{
+    if (observer && observer->endPass)
+        observer->endPass(observer->sink.context);
+}
+
+}  // namespace
+
+bool LoadBufferSizes(std::uint64_t fileSize, std::uint32_t* raw, std::uint32_t* converted)
+{
+    if (fileSize > kLimit32)
+        return false;
+    std::uint64_t r = fileSize + 64, c = 2 * fileSize + 128;
+    if (r > kLimit32 || c > kLimit32)
+        return false;
+    *raw = static_cast<std::uint32_t>(r);
+    *converted = static_cast<std::uint32_t>(c);
+    return true;
+}
+
+bool SaveBufferSizes(std::uint64_t length, std::uint64_t growth, std::uint32_t* text,
+                     std::uint32_t* output)
+{
+    if (length > kLimit32 || growth > kLimit32)
+        return false;
+    std::uint64_t t = length + growth + 64, o = 5 * t;
+    if (o > kLimit32)
+        return false;
+    *text = static_cast<std::uint32_t>(t);
+    *output = static_cast<std::uint32_t>(o);
+    return true;
+}
+
+LoadResult ConvertFileOnLoad(const char* data, std::size_t dataSize, char* converted,
+                             std::size_t convertedSize, const PassObserver* observer)
+{
+    LoadResult result;
+    result.lineBreak = ConvertLineBreaksOnLoad(data, dataSize, converted, convertedSize,
+                                               Begin(observer), &result.length);
+    End(observer);
+    result.kanji = ConvertKanjiOnLoad(converted, convertedSize, Begin(observer), &result.length);
+    End(observer);
+    return result;
+}
+
+SavedText ConvertTextOnSave(char* text, std::size_t textSize, char* output,
+                            std::size_t outputSize, KanjiCode kanji, LineBreakCode lineBreak,
+                            const PassObserver* observer)
+{
+    std::size_t length = ConvertLineBreaksOnSave(text, textSize, lineBreak, Begin(observer));
+    End(observer);
+    SavedText saved{output, 0};
+    const ProgressSink* sink = Begin(observer);
+    if (kanji != KanjiCode::JIS && kanji != KanjiCode::EUC && !sink)
+        saved = SavedText{text, length};
+    else
+        saved.length = ConvertKanjiOnSave(text, textSize, output, outputSize, kanji, sink);
+    End(observer);
+    return saved;
+}

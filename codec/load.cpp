@@ -1,0 +1,278 @@
+// Load conversion: file bytes to the internal form.
+#include <algorithm>
+#include <array>
+
+#include "codec/bytes.h"
+#include "codec/convert.h"
+
+namespace {
+
+constexpr unsigned char CR = 0x0D;
+constexpr unsigned char LF = 0x0A;
+constexpr unsigned char ESC = 0x1B;
+
+constexpr std::size_t kMacBinaryHeader = 128;
+
+// JIS X 0208 pair (either byte may carry bit 0x80) to Shift-JIS. The first
+// byte's parity picks the row half, so the second byte's table depends on it.
+struct PairTables {
+    std::array<unsigned char, 256> lead{};
+    std::array<unsigned char, 512> trail{};  // [odd << 8 | c2]
+};
+
+constexpr PairTables MakePairTables()
+{
+    PairTables t{};
+    for (unsigned c = 0; c < 256; ++c) {
+        unsigned j = c & 0x7F;
+        unsigned s1 = (j & 1) ? (j + 1) / 2 + 0x70 : j / 2 + 0x70;
+        if (s1 >= 0xA0)
+            s1 += 0x40;
+        t.lead[c] = static_cast<unsigned char>(s1);
+        unsigned odd = j + 0x1F, even = j + 0x7D;
+        if (odd >= 0x7F)
+            ++odd;
+        if (even >= 0x7F)
+            ++even;
+        t.trail[256 + c] = static_cast<unsigned char>(odd);
+        t.trail[c] = static_cast<unsigned char>(even);
+    }
+    return t;
+}
+
+constexpr PairTables kPair = MakePairTables();
+
+}  // namespace
+
+LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataSize, char* target,
+                                      std::size_t targetSize, const ProgressSink* progress,
+                                      std::size_t* length)
+{
+    const unsigned char* src = reinterpret_cast<const unsigned char*>(data);
+    unsigned char* dst = reinterpret_cast<unsigned char*>(target);
+    if (length)
+        *length = 0;
+    if (targetSize < 2) {
+        if (targetSize)
+            dst[0] = 0;
+        return LineBreakCode::CrLf;
+    }
+
+    std::size_t start = 0;
+    std::size_t end = TextLength(data, dataSize);
+    // A MacBinary header: zero bytes at offsets 0 and 74 of at least 128 bytes.
+    if (dataSize >= kMacBinaryHeader && src[0] == 0 && src[74] == 0) {
+        start = kMacBinaryHeader;
+        end = kMacBinaryHeader + TextLength(data + kMacBinaryHeader, dataSize - kMacBinaryHeader);
+    }
+    // Each byte may double, and two zeros follow; a short target shortens the text.
+    std::size_t room = (targetSize - 2) / 2;
+    if (end - start > room)
+        end = start + room;
+
+    int code = 0;  // none yet
+    std::size_t i = start, o = 0;
+    const bool track = progress != nullptr && end > 0;
+    PercentTracker tracker(end > 0 ? end : 1, progress, /*skipFirst=*/true);
+
+    while (i < end) {
+        std::size_t stop = end;
+        if (track) {
+            tracker.Enter(i);
+            stop = static_cast<std::size_t>(std::min<std::uint64_t>(end, tracker.Limit()));
+        }
+        std::uint64_t steps = 0;
+        while (i < stop) {
+            // Copy a word at a time up to the next CR or LF.
+            while (i + 8 <= stop) {
+                std::uint64_t w = bytes::Load64(src + i);
+                std::uint64_t mark = bytes::MarkByte(w, CR) | bytes::MarkByte(w, LF);
+                bytes::Store64(dst + o, w);
+                if (mark) {
+                    unsigned k = bytes::FirstMarked(mark);
+                    i += k;
+                    o += k;
+                    steps += k;
+                    break;
+                }
+                i += 8;
+                o += 8;
+                steps += 8;
+            }
+            if (i >= stop)
+                break;
+            unsigned char c = src[i];
+            if (c == CR || c == LF) {
+                unsigned char other = c == CR ? LF : CR;
+                unsigned char next = i + 1 < end ? src[i + 1] : 0;
+                bool pair = next == other;
+                if (code == 0) {
+                    code = static_cast<int>(c == CR ? (pair ? LineBreakCode::CrLf : LineBreakCode::Cr)
+                                                    : (pair ? LineBreakCode::LfCr : LineBreakCode::Lf));
+                }
+                i += pair ? 2 : 1;
+                dst[o] = CR;
+                dst[o + 1] = LF;
+                o += 2;
+            } else {
+                dst[o++] = c;
+                ++i;
+            }
+            ++steps;
+        }
+        if (track)
+            tracker.AddSteps(steps - 1);
+    }
+
+    // The terminator is a step of its own, measured after it at end + 1.
+    if (track) {
+        if (i >= tracker.Limit())
+            tracker.Enter(i);
+        else
+            tracker.AddSteps(1);
+        tracker.Final(i + 1);
+    }
+    dst[o] = 0;
+    dst[o + 1] = 0;
+    if (length)
+        *length = o;
+    return code ? static_cast<LineBreakCode>(code) : LineBreakCode::CrLf;
+}
+
+KanjiCode ConvertKanjiOnLoad(char* text, std::size_t size, const ProgressSink* progress,
+                             std::size_t* length)
+{
+    unsigned char* t = reinterpret_cast<unsigned char*>(text);
+    std::size_t len = TextLength(text, size);
+    if (length)
+        *length = len;
+    if (size == 0)
+        return KanjiCode::JIS;
+    KanjiCode code = DetectKanjiCode(text, len);
+    if (code == KanjiCode::ShiftJIS)
+        return code;
+    if (len == size)
+        len = size - 1;  // keep the last byte for the terminator
+
+    auto at = [&](std::size_t k) -> unsigned { return k < len ? t[k] : 0u; };
+
+    bool twoByte = false;
+    std::size_t i = 0, o = 0;
+    const bool track = progress != nullptr;
+    PercentTracker tracker(len > 0 ? len : 1, progress);
+
+    while (i < len) {
+        std::size_t stop = len;
+        if (track) {
+            tracker.Enter(i);
+            stop = static_cast<std::size_t>(std::min<std::uint64_t>(len, tracker.Limit()));
+        }
+        std::uint64_t steps = 0;
+        while (i < stop) {
+            if (!twoByte && o == i) {
+                // EUC and one-byte text in place: only pairs change, so
+                // one-byte characters are stepped over a word at a time.
+                std::uint64_t pairs = 0;
+                const std::size_t from = i;
+                const std::size_t fast = std::min(stop, len - 1);  // a pair's second byte is in the text
+                while (i < fast) {
+                    if (i + 8 <= fast) {
+                        std::uint64_t w = bytes::Load64(t + i);
+                        std::uint64_t mark = (w & bytes::kHigh) | bytes::MarkByte(w, ESC);
+                        if (!mark) {
+                            i += 8;
+                            continue;
+                        }
+                        i += bytes::FirstMarked(mark);
+                        if (i >= fast)
+                            break;
+                    }
+                    unsigned a = t[i];
+                    if (a < 0x80) {
+                        if (a == ESC)
+                            break;
+                        ++i;
+                        continue;
+                    }
+                    // Japanese comes in runs of pairs.
+                    unsigned b = t[i + 1];
+                    while (a >= 0xA1 && b <= 0xFE) {
+                        t[i] = kPair.lead[a];
+                        t[i + 1] = kPair.trail[((a & 1) << 8) | b];
+                        i += 2;
+                        ++pairs;
+                        if (i >= fast)
+                            break;
+                        a = t[i];
+                        b = t[i + 1];
+                    }
+                    if (i < fast && a >= 0x80 && a < 0xA1)
+                        ++i;  // 0x80-0xA0 begins no pair
+                    else if (i < fast && a >= 0xA1)
+                        ++i;  // a first byte whose second is 0xFF
+                }
+                o = i;
+                steps += (i - from) - pairs;
+                if (i >= stop)
+                    break;
+            } else if (!twoByte) {
+                // Plain ASCII without ESC is copied a word at a time.
+                while (i + 8 <= stop) {
+                    std::uint64_t w = bytes::Load64(t + i);
+                    if (bytes::HasHighByte(w) || bytes::HasByte(w, ESC))
+                        break;
+                    bytes::Store64(t + o, w);
+                    i += 8;
+                    o += 8;
+                    steps += 8;
+                }
+                if (i >= stop)
+                    break;
+            }
+            unsigned c1 = t[i];
+            unsigned c2 = at(i + 1);
+            if (twoByte && c1 >= 0x21 && c2 <= 0x7E) {
+                c1 |= 0x80;
+                c2 |= 0x80;
+            }
+            // A pair opened by the last byte takes the terminator as its second
+            // byte and grows the text by one; without room for that it is copied.
+            if (c1 >= 0xA1 && c2 <= 0xFE && (i + 1 < len || o + 2 < size)) {
+                t[o] = kPair.lead[c1];
+                t[o + 1] = kPair.trail[((c1 & 1) << 8) | c2];
+                i += 2;
+                o += 2;
+            } else if (t[i] == ESC) {
+                unsigned b1 = at(i + 1);
+                unsigned b2 = at(i + 2);
+                if (b1 == '$' && b2 == '(') {
+                    i += 4;
+                    twoByte = true;
+                } else if (b1 == '$' && (b2 == '@' || b2 == 'B')) {
+                    i += 3;
+                    twoByte = true;
+                } else if (b1 == '&') {
+                    i += 6;
+                    twoByte = true;
+                } else if (b1 == '(') {
+                    i += 3;
+                    twoByte = false;
+                } else {
+                    t[o++] = ESC;  // begins no sequence: kept as it is
+                    ++i;
+                }
+            } else {
+                t[o++] = t[i++];
+            }
+            ++steps;
+        }
+        if (track)
+            tracker.AddSteps(steps - 1);
+    }
+    if (track)
+        tracker.Flush();
+    t[o] = 0;
+    if (length)
+        *length = o;
+    return code;
+}

@@ -1,0 +1,73 @@
+#!/bin/sh
+# The converter as a user runs it: detection report, conversions both ways,
+# standard output, and failures that leave existing files alone.
+set -u
+CONVERT=$1
+SAMPLES=$2
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+fails=0; passes=0
+check() {  # check NAME COMMAND...
+    name=$1; shift
+    if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; fails=$((fails + 1)); fi
+}
+
+expect_report() {  # file expected-line
+    [ "$("$CONVERT" "$1" "$T/out")" = "$2" ]
+}
+check "report sjis crlf" expect_report "$SAMPLES/welcome-sjis-crlf.txt" "kanji=ShiftJIS linebreak=CrLf"
+check "report euc lf" expect_report "$SAMPLES/seasons-euc-lf.txt" "kanji=EUC linebreak=Lf"
+check "report jis lf" expect_report "$SAMPLES/memo-jis-lf.txt" "kanji=JIS linebreak=Lf"
+check "report sjis cr" expect_report "$SAMPLES/memo-sjis-cr.txt" "kanji=ShiftJIS linebreak=Cr"
+check "report euc lfcr" expect_report "$SAMPLES/welcome-euc-lfcr.txt" "kanji=EUC linebreak=LfCr"
+
+# Auto writes a file back in its own codes, byte for byte.
+for f in "$SAMPLES"/*.txt; do
+    check "auto keeps $(basename "$f")" sh -c "'$CONVERT' '$f' '$T/same' >/dev/null && cmp -s '$f' '$T/same'"
+done
+
+# Through the internal form and back to the original codes.
+roundtrip() {  # file kanji linebreak
+    "$CONVERT" --kanji=sjis --linebreak=crlf "$1" "$T/internal" >/dev/null &&
+    "$CONVERT" --kanji="$2" --linebreak="$3" "$T/internal" "$T/back" >/dev/null &&
+    cmp -s "$1" "$T/back"
+}
+check "roundtrip euc lf" roundtrip "$SAMPLES/seasons-euc-lf.txt" euc lf
+check "roundtrip jis lf" roundtrip "$SAMPLES/memo-jis-lf.txt" jis lf
+check "roundtrip sjis cr" roundtrip "$SAMPLES/memo-sjis-cr.txt" sjis cr
+check "roundtrip euc lfcr" roundtrip "$SAMPLES/welcome-euc-lfcr.txt" euc lfcr
+
+# Standard output: the bytes there, the report on standard error.
+stdout_case() {
+    "$CONVERT" --kanji=sjis --linebreak=crlf "$SAMPLES/seasons-euc-lf.txt" - >"$T/so" 2>"$T/se" &&
+    [ "$(cat "$T/se")" = "kanji=EUC linebreak=Lf" ] &&
+    "$CONVERT" --kanji=sjis --linebreak=crlf "$SAMPLES/seasons-euc-lf.txt" "$T/file" >/dev/null &&
+    cmp -s "$T/so" "$T/file"
+}
+check "standard output" stdout_case
+
+# Failures: status is the error code, one line names the file.
+missing() {
+    "$CONVERT" "$T/nope.txt" "$T/o" >/dev/null 2>"$T/err"; st=$?
+    [ $st -eq 2 ] && grep -q "nope.txt" "$T/err" && [ ! -e "$T/o" ]
+}
+check "missing input gives 2" missing
+target_is_folder() {
+    mkdir -p "$T/dir" && echo keep >"$T/dir/inside"
+    "$CONVERT" "$SAMPLES/memo-jis-lf.txt" "$T/dir" >/dev/null 2>"$T/err"; st=$?
+    [ $st -eq 2 ] && [ "$(cat "$T/dir/inside")" = keep ] && ! ls "$T" | grep -q vexa-tmp
+}
+check "folder as output gives 2, leaves nothing behind" target_is_folder
+bad_option() { "$CONVERT" --kanji=utf8 a b 2>/dev/null; [ $? -eq 64 ]; }
+check "unknown option" bad_option
+help() { "$CONVERT" --help | grep -q "usage: vexa-convert"; }
+check "help" help
+existing_replaced() {
+    echo old >"$T/existing"
+    "$CONVERT" --kanji=euc "$SAMPLES/welcome-sjis-crlf.txt" "$T/existing" >/dev/null &&
+    [ "$(head -c 4 "$T/existing")" = "VEXA" ] && ! ls "$T" | grep -q vexa-tmp
+}
+check "existing output replaced whole" existing_replaced
+
+echo "$passes passed, $fails failed"
+[ $fails -eq 0 ]

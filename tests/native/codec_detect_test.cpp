@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+namespace {
+
+struct DetectCase {
+    const char* name;
+    const char* hex;
+    KanjiCode expected;
+};
+
+const DetectCase kDetectCases[] = {
+    {"empty", "", KanjiCode::JIS},
+    {"ascii without line break", "61 62 63", KanjiCode::JIS},
+    {"ascii with escapes", "1B 24 42 30 21 1B 28 42", KanjiCode::JIS},
+    {"shift-jis hiragana", "82 A0", KanjiCode::ShiftJIS},
+    {"euc hiragana", "A4 A2", KanjiCode::EUC},
+    {"half-width katakana pair reads as euc", "B1 B2", KanjiCode::EUC},
+    {"first bytes E0-FF are no evidence", "E0 41 F0 42 FF 43", KanjiCode::JIS},
+    {"lead byte last is no evidence", "61 81", KanjiCode::JIS},
+    {"lead 0xA0 with trail", "A0 40", KanjiCode::ShiftJIS},
+    {"euc after neutral bytes", "61 E0 41 B0 A1", KanjiCode::EUC},
+    {"every position is visited", "E0 82 A0", KanjiCode::ShiftJIS},
+    {"shift-jis kana with trail 0x7F is no evidence", "81 7F", KanjiCode::JIS},
+    {"euc second byte 0xFF is no evidence", "A4 FF", KanjiCode::JIS},
+    {"first decisive pair wins", "A4 A2 82 A0", KanjiCode::EUC},
+    {"ends at the first zero", "61 00 82 A0", KanjiCode::JIS},
+    {"high byte at a word boundary", "61 62 63 64 65 66 67 82 A0", KanjiCode::ShiftJIS},
+};
+
+TEST(DetectKanjiCode, Table)
+{
+    for (const auto& c : kDetectCases) {
+        Bytes b = Unhex(c.hex);
+        EXPECT_EQ(DetectKanjiCode(b.data(), b.size()), c.expected) << c.name;
+    }
+}
+
+TEST(DetectKanjiCode, NeverReadsPastTheGivenSize)
+{
+    // A lead byte at the end of the buffer with a trail byte just outside it.
+    Bytes b = Unhex("61 82 A0");
+    EXPECT_EQ(DetectKanjiCode(b.data(), 2), KanjiCode::JIS);
+}
+
+TEST(EffectiveCodes, AutoTakesTheDetectedCode)
+{
+    EXPECT_EQ(EffectiveKanjiCode(KanjiCode::Auto, KanjiCode::EUC), KanjiCode::EUC);
+    EXPECT_EQ(EffectiveKanjiCode(KanjiCode::JIS, KanjiCode::EUC), KanjiCode::JIS);
+    EXPECT_EQ(EffectiveLineBreakCode(LineBreakCode::Auto, LineBreakCode::Cr), LineBreakCode::Cr);
+    EXPECT_EQ(EffectiveLineBreakCode(LineBreakCode::Lf, LineBreakCode::Cr), LineBreakCode::Lf);
+}
+
+TEST(Codes, ValuesAreTheStoredOnes)
+{
+    EXPECT_EQ(static_cast<int>(KanjiCode::Auto), 0);
+    EXPECT_EQ(static_cast<int>(KanjiCode::JIS), 1);
+    EXPECT_EQ(static_cast<int>(KanjiCode::EUC), 2);
+    EXPECT_EQ(static_cast<int>(KanjiCode::ShiftJIS), 3);
+    EXPECT_EQ(static_cast<int>(LineBreakCode::LfCr), 1);
+    EXPECT_EQ(static_cast<int>(LineBreakCode::Cr), 2);
+    EXPECT_EQ(static_cast<int>(LineBreakCode::Lf), 3);
+    EXPECT_EQ(static_cast<int>(LineBreakCode::CrLf), 4);
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "reference_codec.h"
+#include "test_util.h"
+
+namespace {
+
+struct LoadCase {
+    const char* name;
+    Bytes file;
+    const char* expectedHex;
+    LineBreakCode lineBreak;
+    KanjiCode kanji;
+};
+
+Bytes MacBinary(const Bytes& body, unsigned char byte74 = 0)
+{
+    Bytes header(128, 'M');
+    header[0] = 0;
+    header[74] = static_cast<char>(byte74);
+    return header + body;
+}
+
+const std::vector<LoadCase>& LoadCases()
+{
+    static const std::vector<LoadCase> cases = {
+        {"lone LF", Unhex("78 0A 79"), "78 0D 0A 79", LineBreakCode::Lf, KanjiCode::JIS},
+        {"LF CR pair then LF", Unhex("0A 0D 0A"), "0D 0A 0D 0A", LineBreakCode::LfCr, KanjiCode::JIS},
+        {"lone CR then CR LF", Unhex("0D 0D 0A"), "0D 0A 0D 0A", LineBreakCode::Cr, KanjiCode::JIS},
+        {"CR LF", Unhex("61 0D 0A 62"), "61 0D 0A 62", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"first break decides", Unhex("78 0A 79 0D 0A"), "78 0D 0A 79 0D 0A", LineBreakCode::Lf, KanjiCode::JIS},
+        {"CR at the end", Unhex("61 0D"), "61 0D 0A", LineBreakCode::Cr, KanjiCode::JIS},
+        {"no line break", Unhex("61 62 63"), "61 62 63", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"empty", Bytes(), "", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"zero ends the text", Bytes("ab\0\ncd", 6), "61 62", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"macbinary header skipped", MacBinary("x\ny"), "78 0D 0A 79", LineBreakCode::Lf, KanjiCode::JIS},
+        {"macbinary text ends at zero", MacBinary(Bytes("ab\0cd", 5)), "61 62", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"header only", MacBinary(""), "", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"first byte zero, byte 74 not", MacBinary("abc", 'x'), "", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"short data with first byte zero", Bytes("\0abc", 4), "", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"127 bytes with zeros at 0 and 74", Bytes(127, '\0'), "", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"JIS ESC $ B", Unhex("1B 24 42 30 21 1B 28 42 78"), "88 9F 78", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"JIS ESC $ ( D", Unhex("1B 24 28 44 30 21 1B 28 42"), "88 9F", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"JIS ESC $ @", Unhex("1B 24 40 30 21 1B 28 4A 61"), "88 9F 61", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"JIS announcement ESC & @ ESC $ B", Unhex("1B 26 40 1B 24 42 30 21"), "88 9F", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"JIS ends in two-byte mode", Unhex("1B 24 42 24 22 30 21"), "82 A0 88 9F", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"space and CR keep two-byte mode", Unhex("1B 24 42 30 21 20 30 21 0A 30 21"), "88 9F 20 88 9F 0D 0A 88 9F", LineBreakCode::Lf, KanjiCode::JIS},
+        {"ESC ( I ends two-byte mode", Unhex("1B 24 42 30 21 1B 28 49 31 32"), "88 9F 31 32", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"unknown ESC kept", Unhex("61 1B 78 62"), "61 1B 78 62", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"unknown ESC $ kept", Unhex("61 1B 24 5A 62"), "61 1B 24 5A 62", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"ESC at the very end kept", Unhex("61 1B"), "61 1B", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"ESC $ at the very end kept", Unhex("61 1B 24"), "61 1B 24", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"ESC $ ( cut short skipped", Unhex("61 1B 24 28"), "61", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"ESC & cut short skipped", Unhex("61 1B 26 40"), "61", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"EUC pairs", Unhex("A4 A2 B0 A1"), "82 A0 88 9F", LineBreakCode::CrLf, KanjiCode::EUC},
+        {"EUC lone lead at the end pairs with the terminator", Unhex("A4 A2 B0"), "82 A0 88 7D", LineBreakCode::CrLf, KanjiCode::EUC},
+        {"EUC single shift copied", Unhex("A4 A2 8E B1 61"), "82 A0 8E 89 81", LineBreakCode::CrLf, KanjiCode::EUC},
+        {"single shift first reads as Shift-JIS", Unhex("8E B1 61"), "8E B1 61", LineBreakCode::CrLf, KanjiCode::ShiftJIS},
+        {"EUC with escapes obeyed", Unhex("A4 A2 1B 24 42 30 21"), "82 A0 88 9F", LineBreakCode::CrLf, KanjiCode::EUC},
+        {"Shift-JIS kept byte for byte", Unhex("82 A0 0A 88 9F 5C"), "82 A0 0D 0A 88 9F 5C", LineBreakCode::Lf, KanjiCode::ShiftJIS},
+        {"EUC with LF CR", Unhex("B4 C1 0A 0D"), "8A BF 0D 0A", LineBreakCode::LfCr, KanjiCode::EUC},
+    };
+    return cases;
+}
+
+TEST(Load, Table)
+{
+    for (const auto& c : LoadCases()) {
+        Loaded r = LoadBytes(c.file);
+        EXPECT_EQ(Hex(r.text), c.expectedHex) << c.name;
+        EXPECT_EQ(r.lineBreak, c.lineBreak) << c.name;
+        EXPECT_EQ(r.kanji, c.kanji) << c.name;
+    }
+}
+
+TEST(LoadProgress, ThousandBytesWithoutLineBreakAdvance201Times)
+{
+    RecordingSink sink;
+    LoadBytes(Bytes(1000, 'a'), &sink.sink);
+    ASSERT_EQ(sink.advances.size(), 201u);
+    EXPECT_EQ(sink.CountOf(0), 9u);
+    for (int p = 5; p <= 95; p += 5)
+        EXPECT_EQ(sink.CountOf(p), 10u) << p;
+    EXPECT_EQ(sink.CountOf(100), 2u);
+    // Runs are reported in few calls, not one call per advance.
+    EXPECT_LE(sink.calls, 2u * 21);
+}
+
+TEST(LoadProgress, EmptyTextReportsNothing)
+{
+    RecordingSink a, b;
+    LoadBytes(Bytes(), &a.sink, &b.sink);
+    EXPECT_TRUE(a.advances.empty());
+    EXPECT_TRUE(b.advances.empty());
+}
+
+TEST(LoadProgress, ShiftJisKanjiPassDrawsNothing)
+{
+    RecordingSink sink;
+    LoadBytes(Unhex("82 A0 61 62"), nullptr, &sink.sink);
+    EXPECT_TRUE(sink.advances.empty());
+}
+
+TEST(LoadProgress, KanjiPassOnThousandBytesOfJis)
+{
+    RecordingSink sink;
+    LoadBytes(Bytes(1000, 'a'), nullptr, &sink.sink);
+    ASSERT_EQ(sink.advances.size(), 200u);
+    EXPECT_EQ(sink.CountOf(0), 10u);
+    EXPECT_EQ(sink.CountOf(100), 0u);
+}
+
+// Random files of the bytes that matter (line breaks, escapes, pair bytes,
+// zeros) against the plain reference passes: same text, same code, same
+// advances in the same order.
+TEST(Load, AgreesWithReferenceOnRandomFiles)
+{
+    std::mt19937 rng(12345);
+    const unsigned char alphabet[] = {0x0D, 0x0A, 0x1B, '$', '(', '&', '@', 'B', 'D', 'J', 'a', ' ',
+                                      0x21, 0x30, 0x7E, 0x7F, 0x80, 0x8E, 0x8F, 0xA0, 0xA1, 0xB0,
+                                      0xDF, 0xE0, 0xFE, 0xFF, 0x00};
+    for (int round = 0; round < 3000; ++round) {
+        std::size_t n = rng() % (round < 2000 ? 40 : 600);
+        Bytes file;
+        bool withZero = rng() % 4 == 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            unsigned char c = alphabet[rng() % (sizeof alphabet - (withZero ? 0 : 1))];
+            if (round % 3 == 0 && rng() % 8 != 0)
+                c = 'a';  // long one-byte runs reach the word-at-a-time paths
+            file += static_cast<char>(c);
+        }
+        if (rng() % 10 == 0 && file.size() < 128)
+            file = MacBinary(file);
+        RecordingSink s1, s2;
+        Loaded got = LoadBytes(file, &s1.sink, &s2.sink);
+
+        reference::Result r1 = reference::LineBreaksOnLoad(file);
+        KanjiCode detected = DetectKanjiCode(r1.text.data(), r1.text.size());
+        reference::Result r2 = reference::KanjiOnLoad(r1.text, detected);
+        ASSERT_EQ(Hex(got.text), Hex(r2.text)) << "file " << Hex(file);
+        ASSERT_EQ(static_cast<int>(got.lineBreak), r1.code) << Hex(file);
+        ASSERT_EQ(got.kanji, detected);
+        ASSERT_EQ(s1.advances, r1.advances) << Hex(file);
+        ASSERT_EQ(s2.advances, r2.advances) << Hex(file);
+    }
+}
+
+TEST(Load, ShortTargetIsNeverOverrun)
+{
+    Bytes file = "a\nb\nc\nd\n";
+    for (std::size_t size = 0; size < 2 * file.size() + 4; ++size) {
+        std::vector<char> target(size + 8, '\x77');
+        ConvertLineBreaksOnLoad(file.data(), file.size(), target.data(), size, nullptr);
+        for (std::size_t k = size; k < target.size(); ++k)
+            ASSERT_EQ(target[k], '\x77') << "size " << size;
+        if (size > 0) {
+            ASSERT_NE(std::find(target.begin(), target.begin() + size, '\0'), target.begin() + size);
+        }
+    }
+}
+
+TEST(Load, KanjiPassWithoutRoomForGrowthKeepsTheLastByte)
+{
+    // One zero only after the text: the closing pair cannot grow it.
+    Bytes text = Unhex("A4 A2 B0");
+    std::vector<char> buf(text.begin(), text.end());
+    buf.push_back(0);
+    ConvertKanjiOnLoad(buf.data(), buf.size(), nullptr);
+    EXPECT_EQ(Hex(Bytes(buf.data(), TextLength(buf.data(), buf.size()))), "82 A0 B0");
+}
+
+}  // namespace

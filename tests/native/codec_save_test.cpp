@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "reference_codec.h"
+#include "test_util.h"
+
+namespace {
+
+struct SaveCase {
+    const char* name;
+    const char* textHex;
+    KanjiCode kanji;
+    LineBreakCode lineBreak;
+    const char* expectedHex;
+};
+
+const SaveCase kSaveCases[] = {
+    {"start values write the text unchanged", "82 A0 0D 0A 61", KanjiCode::ShiftJIS, LineBreakCode::CrLf, "82 A0 0D 0A 61"},
+    {"CR LF to LF", "78 0D 0A 79", KanjiCode::ShiftJIS, LineBreakCode::Lf, "78 0A 79"},
+    {"CR LF to LF CR", "78 0D 0A 79", KanjiCode::ShiftJIS, LineBreakCode::LfCr, "78 0A 0D 79"},
+    {"CR LF to CR", "78 0D 0A 79", KanjiCode::ShiftJIS, LineBreakCode::Cr, "78 0D 79"},
+    {"lone LF stays", "78 0A 79", KanjiCode::ShiftJIS, LineBreakCode::Cr, "78 0A 79"},
+    {"lone CR keeps the next byte (LF)", "61 0D 62", KanjiCode::ShiftJIS, LineBreakCode::Lf, "61 0A 62"},
+    {"lone CR keeps the next byte (CR)", "61 0D 62", KanjiCode::ShiftJIS, LineBreakCode::Cr, "61 0D 62"},
+    {"lone CR grows to LF CR", "61 0D 62 0D", KanjiCode::ShiftJIS, LineBreakCode::LfCr, "61 0A 0D 62 0A 0D"},
+    {"lone CR stays under CR LF", "61 0D 62", KanjiCode::ShiftJIS, LineBreakCode::CrLf, "61 0D 62"},
+    {"JIS opens with ESC $ B", "8A BF 0D 0A", KanjiCode::JIS, LineBreakCode::CrLf, "1B 24 42 34 41 1B 28 42 0D 0A"},
+    {"EUC", "8A BF 0D 0A", KanjiCode::EUC, LineBreakCode::CrLf, "B4 C1 0D 0A"},
+    {"two pairs share one escape", "88 9F 82 A0 61", KanjiCode::JIS, LineBreakCode::CrLf, "1B 24 42 30 21 24 22 1B 28 42 61"},
+    {"text ending in a pair ends in its JIS pair", "61 88 9F", KanjiCode::JIS, LineBreakCode::CrLf, "61 1B 24 42 30 21"},
+    {"line break after a pair in JIS", "88 9F 0D 0A", KanjiCode::JIS, LineBreakCode::Lf, "1B 24 42 30 21 1B 28 42 0A"},
+    {"half-width katakana to EUC", "B1", KanjiCode::EUC, LineBreakCode::CrLf, "B1"},
+    {"half-width katakana to JIS", "B1", KanjiCode::JIS, LineBreakCode::CrLf, "B1"},
+    {"half-width katakana to Shift-JIS", "B1", KanjiCode::ShiftJIS, LineBreakCode::CrLf, "B1"},
+    {"katakana closes two-byte mode", "88 9F B1", KanjiCode::JIS, LineBreakCode::CrLf, "1B 24 42 30 21 1B 28 42 B1"},
+    {"lead byte last is a one-byte character", "61 82", KanjiCode::EUC, LineBreakCode::CrLf, "61 82"},
+    {"lead without trail", "82 0D 0A", KanjiCode::JIS, LineBreakCode::CrLf, "82 0D 0A"},
+    {"second-half row", "82 A0", KanjiCode::EUC, LineBreakCode::CrLf, "A4 A2"},
+    {"trail 0x80 and above", "83 80", KanjiCode::EUC, LineBreakCode::CrLf, "A5 E0"},
+    {"upper lead bytes", "E0 40", KanjiCode::EUC, LineBreakCode::CrLf, "DF A1"},
+    {"lead 0xF0 written as computed", "F0 40", KanjiCode::EUC, LineBreakCode::CrLf, "FF A1"},
+    {"empty", "", KanjiCode::JIS, LineBreakCode::Lf, ""},
+};
+
+TEST(Save, Table)
+{
+    for (const auto& c : kSaveCases) {
+        Bytes out = SaveBytes(Unhex(c.textHex), c.kanji, c.lineBreak);
+        EXPECT_EQ(Hex(out), c.expectedHex) << c.name;
+    }
+}
+
+TEST(SaveProgress, ThousandBytesAdvance200TimesAndNeverTo100)
+{
+    RecordingSink lineBreaks, kanji;
+    SaveBytes(Bytes(1000, 'a'), KanjiCode::EUC, LineBreakCode::Lf, &lineBreaks.sink, &kanji.sink);
+    for (const RecordingSink* s : {&lineBreaks, &kanji}) {
+        ASSERT_EQ(s->advances.size(), 200u);
+        for (int p = 0; p <= 95; p += 5)
+            EXPECT_EQ(s->CountOf(p), 10u) << p;
+        EXPECT_EQ(s->CountOf(100), 0u);
+    }
+}
+
+TEST(SaveProgress, CrLfTargetAndEmptyTextDrawNothing)
+{
+    RecordingSink a, b, c;
+    SaveBytes(Bytes(1000, 'a'), KanjiCode::ShiftJIS, LineBreakCode::CrLf, &a.sink, nullptr);
+    SaveBytes(Bytes(), KanjiCode::JIS, LineBreakCode::Lf, &b.sink, &c.sink);
+    EXPECT_TRUE(a.advances.empty());
+    EXPECT_TRUE(b.advances.empty());
+    EXPECT_TRUE(c.advances.empty());
+}
+
+TEST(Save, NoWrittenByteIsZero)
+{
+    Bytes all;
+    for (int c = 1; c < 256; ++c)
+        for (int d = 1; d < 256; d += 7) {
+            all += static_cast<char>(c);
+            all += static_cast<char>(d);
+        }
+    for (KanjiCode k : {KanjiCode::JIS, KanjiCode::EUC, KanjiCode::ShiftJIS}) {
+        Bytes out = SaveBytes(all, k, LineBreakCode::CrLf);
+        EXPECT_EQ(out.find('\0'), Bytes::npos);
+    }
+}
+
+TEST(Save, AgreesWithReferenceOnRandomTexts)
+{
+    std::mt19937 rng(777);
+    const unsigned char alphabet[] = {0x0D, 0x0A, 'a', ' ', 0x40, 0x7E, 0x7F, 0x80, 0x81, 0x82,
+                                      0x9F, 0xA0, 0xB1, 0xDF, 0xE0, 0xEA, 0xFC, 0xFD, 0xFE, 0xFF};
+    const LineBreakCode breaks[] = {LineBreakCode::CrLf, LineBreakCode::Cr, LineBreakCode::Lf, LineBreakCode::LfCr};
+    const KanjiCode kanjis[] = {KanjiCode::ShiftJIS, KanjiCode::EUC, KanjiCode::JIS};
+    for (int round = 0; round < 3000; ++round) {
+        std::size_t n = rng() % (round < 2000 ? 40 : 700);
+        Bytes text;
+        for (std::size_t k = 0; k < n; ++k)
+            text += (round % 3 == 0 && rng() % 8 != 0) ? 'a' : static_cast<char>(alphabet[rng() % sizeof alphabet]);
+        LineBreakCode lb = breaks[rng() % 4];
+        KanjiCode kc = kanjis[rng() % 3];
+        RecordingSink s1, s2;
+        Bytes got = SaveBytes(text, kc, lb, &s1.sink, &s2.sink);
+        reference::Result r1 = reference::LineBreaksOnSave(text, lb);
+        reference::Result r2 = reference::KanjiOnSave(r1.text, kc);
+        ASSERT_EQ(Hex(got), Hex(r2.text)) << Hex(text);
+        ASSERT_EQ(s1.advances, r1.advances) << Hex(text);
+        ASSERT_EQ(s2.advances, r2.advances) << Hex(text);
+    }
+}
+
+TEST(Save, LoneCrWithoutRoomStaysACr)
+{
+    // A text buffer with no slack: LF CR for a lone CR does not fit.
+    Bytes text = "a\rb";
+    std::vector<char> buf(text.begin(), text.end());
+    buf.push_back(0);
+    std::size_t n = ConvertLineBreaksOnSave(buf.data(), buf.size(), LineBreakCode::LfCr, nullptr);
+    EXPECT_EQ(Hex(Bytes(buf.data(), n)), "61 0D 62");
+}
+
+TEST(Save, ShortOutputIsNeverOverrun)
+{
+    Bytes text = Unhex("88 9F 61 88 9F 0D 0A 82 A0 62");
+    for (std::size_t size = 0; size < 4 * text.size() + 4; ++size) {
+        std::vector<char> out(size + 8, '\x77');
+        std::size_t n = ConvertKanjiOnSave(text.data(), text.size(), out.data(), size, KanjiCode::JIS, nullptr);
+        for (std::size_t k = size; k < out.size(); ++k)
+            ASSERT_EQ(out[k], '\x77') << "size " << size;
+        if (size > 0) {
+            ASSERT_LT(n, size);
+            ASSERT_EQ(out[n], 0);
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+// Straightforward byte-at-a-time versions of the conversion passes, written
+// from the behaviour description without fast paths or batching: the
+// optimised passes must agree with them byte for byte and advance for
+// advance.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "codec/codes.h"
+
+namespace reference {
+
+struct Result {
+    std::string text;
+    int code = 0;
+    std::vector<int> advances;
+};
+
+inline int Percent(std::uint64_t i, std::uint64_t len) { return static_cast<int>(i * 100 / len); }
+
+inline Result LineBreaksOnLoad(const std::string& data)
+{
+    Result r;
+    auto at = [&](std::size_t k) -> unsigned char { return k < data.size() ? data[k] : 0; };
+    std::size_t i = 0;
+    std::size_t len = data.find('\0');
+    if (len == std::string::npos)
+        len = data.size();
+    if (data.size() >= 128 && at(0) == 0 && at(74) == 0) {
+        i = 128;
+        std::size_t z = data.find('\0', 128);
+        len = z == std::string::npos ? data.size() : z;
+    }
+    int code = 0;
+    while (i <= len) {
+        unsigned char c = at(i);
+        if (i == len)
+            c = 0;
+        unsigned char n = i + 1 < len ? at(i + 1) : 0;
+        if (c == 0x0D) {
+            if (n == 0x0A) { i += 2; if (!code) code = 4; } else { i += 1; if (!code) code = 2; }
+            r.text += "\r\n";
+        } else if (c == 0x0A) {
+            if (n == 0x0D) { i += 2; if (!code) code = 1; } else { i += 1; if (!code) code = 3; }
+            r.text += "\r\n";
+        } else {
+            if (c)
+                r.text += static_cast<char>(c);
+            ++i;
+        }
+        if (len > 0) {
+            int p = Percent(i, len);
+            if (p % 5 == 0)
+                r.advances.push_back(p);
+        }
+    }
+    r.code = code ? code : 4;
+    return r;
+}
+
+inline Result KanjiOnLoad(const std::string& text, KanjiCode detected)
+{
+    Result r;
+    r.code = static_cast<int>(detected);
+    if (detected == KanjiCode::ShiftJIS) {
+        r.text = text;
+        return r;
+    }
+    const std::size_t len = text.size();
+    auto at = [&](std::size_t k) -> unsigned { return k < len ? static_cast<unsigned char>(text[k]) : 0u; };
+    bool mode = false;
+    std::size_t i = 0;
+    while (i < len) {
+        int p = Percent(i, len);
+        if (p % 5 == 0)
+            r.advances.push_back(p);
+        unsigned c1 = at(i), c2 = at(i + 1);
+        if (mode && c1 >= 0x21 && c2 <= 0x7E) { c1 |= 0x80; c2 |= 0x80; }
+        if (c1 >= 0xA1 && c2 <= 0xFE) {
+            unsigned j1 = c1 & 0x7F, j2 = c2 & 0x7F, s1, s2;
+            if (j1 & 1) { s1 = (j1 + 1) / 2 + 0x70; s2 = j2 + 0x1F; } else { s1 = j1 / 2 + 0x70; s2 = j2 + 0x7D; }
+            if (s1 >= 0xA0) s1 += 0x40;
+            if (s2 >= 0x7F) s2 += 1;
+            r.text += static_cast<char>(s1);
+            r.text += static_cast<char>(s2);
+            i += 2;
+        } else if (at(i) == 0x1B) {
+            unsigned b1 = at(i + 1), b2 = at(i + 2);
+            if (b1 == '$' && b2 == '(') { i += 4; mode = true; }
+            else if (b1 == '$' && (b2 == '@' || b2 == 'B')) { i += 3; mode = true; }
+            else if (b1 == '&') { i += 6; mode = true; }
+            else if (b1 == '(') { i += 3; mode = false; }
+            else { r.text += '\x1B'; i += 1; }
+        } else {
+            r.text += static_cast<char>(at(i));
+            i += 1;
+        }
+    }
+    return r;
+}
+
+inline Result LineBreaksOnSave(const std::string& text, LineBreakCode target)
+{
+    Result r;
+    if (target == LineBreakCode::CrLf) {
+        r.text = text;
+        return r;
+    }
+    const std::size_t len = text.size();
+    std::size_t i = 0;
+    while (i < len) {
+        int p = Percent(i, len);
+        if (p % 5 == 0)
+            r.advances.push_back(p);
+        if (text[i] == '\r') {
+            i += (i + 1 < len && text[i + 1] == '\n') ? 2 : 1;
+            r.text += target == LineBreakCode::LfCr ? "\n\r" : target == LineBreakCode::Cr ? "\r" : "\n";
+        } else {
+            r.text += text[i++];
+        }
+    }
+    return r;
+}
+
+inline Result KanjiOnSave(const std::string& text, KanjiCode target)
+{
+    Result r;
+    const std::size_t len = text.size();
+    auto at = [&](std::size_t k) -> unsigned { return k < len ? static_cast<unsigned char>(text[k]) : 0u; };
+    bool mode = false;
+    std::size_t i = 0;
+    while (i < len) {
+        int p = Percent(i, len);
+        if (p % 5 == 0)
+            r.advances.push_back(p);
+        unsigned c1 = at(i), c2 = at(i + 1);
+        bool lead = (c1 >= 0x81 && c1 <= 0x9F) || (c1 >= 0xE0 && c1 <= 0xFE);
+        bool trail = (c2 >= 0x40 && c2 <= 0x7E) || (c2 >= 0x80 && c2 <= 0xFC);
+        if (lead && trail) {
+            unsigned s1 = c1, s2 = c2, j1, j2;
+            if (s1 >= 0xE0) s1 -= 0x40;
+            if (s2 >= 0x80) s2 -= 1;
+            if (s2 >= 0x9E) { j1 = (s1 - 0x70) * 2; j2 = s2 - 0x7D; } else { j1 = (s1 - 0x70) * 2 - 1; j2 = s2 - 0x1F; }
+            if (target == KanjiCode::EUC) { j1 |= 0x80; j2 |= 0x80; }
+            if (target == KanjiCode::JIS && !mode) { r.text += "\x1B$B"; mode = true; }
+            if (target == KanjiCode::ShiftJIS) { j1 = c1; j2 = c2; }
+            r.text += static_cast<char>(j1);
+            r.text += static_cast<char>(j2);
+            i += 2;
+        } else {
+            if (mode) { r.text += "\x1B(B"; mode = false; }
+            r.text += static_cast<char>(c1);
+            i += 1;
+        }
+    }
+    return r;
+}
+
+}  // namespace reference

@@ -1,0 +1,95 @@
+// Helpers shared by the core tests: byte strings, hex dumps and a progress
+// sink that records what it is told.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "codec/convert.h"
+
+using Bytes = std::string;
+
+inline std::string Hex(const std::string& s)
+{
+    std::string out;
+    char buf[4];
+    for (unsigned char c : s) {
+        std::snprintf(buf, sizeof buf, "%02X", c);
+        if (!out.empty())
+            out += ' ';
+        out += buf;
+    }
+    return out;
+}
+
+// Bytes from a hex dump such as "1B 24 42".
+inline Bytes Unhex(const char* hex)
+{
+    Bytes out;
+    unsigned v;
+    int n;
+    while (std::sscanf(hex, " %2x%n", &v, &n) == 1) {
+        out += static_cast<char>(v);
+        hex += n;
+    }
+    return out;
+}
+
+// Records every advance, expanded, and how often the sink was called.
+struct RecordingSink {
+    std::vector<int> advances;
+    unsigned calls = 0;
+    ProgressSink sink{&RecordingSink::Advance, this};
+
+    static void Advance(void* context, int percent, std::uint32_t times)
+    {
+        auto* self = static_cast<RecordingSink*>(context);
+        ++self->calls;
+        self->advances.insert(self->advances.end(), times, percent);
+    }
+    unsigned CountOf(int percent) const
+    {
+        unsigned n = 0;
+        for (int p : advances)
+            n += p == percent;
+        return n;
+    }
+};
+
+struct Loaded {
+    Bytes text;
+    LineBreakCode lineBreak;
+    KanjiCode kanji;
+};
+
+// Runs both load passes with the buffer sizes of the editor's load flow.
+inline Loaded LoadBytes(const Bytes& file, const ProgressSink* pass1 = nullptr,
+                        const ProgressSink* pass2 = nullptr)
+{
+    std::vector<char> raw(file.size() + 64, '\x55');
+    std::copy(file.begin(), file.end(), raw.begin());
+    raw[file.size()] = 0;
+    std::vector<char> converted(2 * file.size() + 128, '\x55');
+    Loaded r;
+    r.lineBreak = ConvertLineBreaksOnLoad(raw.data(), file.size(), converted.data(), converted.size(), pass1);
+    r.kanji = ConvertKanjiOnLoad(converted.data(), converted.size(), pass2);
+    r.text = Bytes(converted.data(), TextLength(converted.data(), converted.size()));
+    return r;
+}
+
+// Runs both save passes with the buffer sizes of the editor's save flow.
+inline Bytes SaveBytes(const Bytes& text, KanjiCode kanji, LineBreakCode lineBreak,
+                       const ProgressSink* pass1 = nullptr, const ProgressSink* pass2 = nullptr)
+{
+    std::size_t growth = LineBreakGrowthOnSave(text.data(), text.size(), lineBreak);
+    std::vector<char> buf(text.size() + growth + 64, '\x55');
+    std::copy(text.begin(), text.end(), buf.begin());
+    buf[text.size()] = 0;
+    std::vector<char> out(5 * buf.size(), '\x55');
+    ConvertLineBreaksOnSave(buf.data(), buf.size(), lineBreak, pass1);
+    std::size_t n = ConvertKanjiOnSave(buf.data(), buf.size(), out.data(), out.size(), kanji, pass2);
+    return Bytes(out.data(), n);
+}

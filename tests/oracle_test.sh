@@ -1,0 +1,84 @@
+#!/bin/bash
+# Checks the converter against peers that no one here wrote (nkf, glibc
+# iconv) on real Japanese text from Debian packages: the edict dictionary
+# (EUC-JP) and the Japanese manual pages (UTF-8).
+set -u
+CONVERT=$1
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+export LC_ALL=C
+fails=0; passes=0
+check() {
+    name=$1; shift
+    if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; fails=$((fails + 1)); fi
+}
+for tool in nkf iconv; do
+    command -v $tool >/dev/null || { echo "SKIP: $tool is not installed (tools/setup.sh installs it)"; exit 0; }
+done
+
+# Line-break variants of an LF file, made with sed and tr.
+variants() {  # base
+    cp "$1" "$1.lf"
+    sed 's/$/\r/' "$1" >"$1.crlf"
+    tr '\n' '\r' <"$1" >"$1.cr"
+    sed 's/$/\r/' "$1" | tr '\r\n' '\n\r' >"$1.lfcr"
+}
+name_of() { case $1 in lf) echo Lf;; crlf) echo CrLf;; cr) echo Cr;; lfcr) echo LfCr;; esac; }
+
+load_case() {  # input expected-kanji expected-linebreak reference
+    report=$("$CONVERT" --kanji=sjis --linebreak=crlf "$1" "$T/loaded") &&
+    [ "$report" = "kanji=$2 linebreak=$3" ] && cmp -s "$T/loaded" "$4"
+}
+save_case() {  # args... input reference
+    local ref=${!#}
+    "$CONVERT" "${@:1:$#-1}" "$T/saved" >/dev/null && cmp -s "$T/saved" "$ref"
+}
+
+# --- edict: EUC-JP with LF, without the JIS X 0212 and half-width kana
+# lines that Shift-JIS cannot hold or that the editor keeps as bytes.
+EDICT=/usr/share/edict/edict
+if [ -r "$EDICT" ]; then
+    head -c 4000000 "$EDICT" | head -n -1 | grep -av $'[\x8e\x8f]' >"$T/edict.euc"
+    iconv -f EUC-JP -t CP932 "$T/edict.euc" >"$T/edict.sjis"
+    nkf -E -j "$T/edict.euc" >"$T/edict.jis"
+    sed 's/$/\r/' "$T/edict.sjis" >"$T/reference.sjis"
+    nkf -E -s -Lw "$T/edict.euc" >"$T/reference.nkf"
+    check "iconv and nkf agree on the reference" cmp -s "$T/reference.sjis" "$T/reference.nkf"
+    for k in euc sjis jis; do
+        variants "$T/edict.$k"
+        case $k in euc) K=EUC;; sjis) K=ShiftJIS;; jis) K=JIS;; esac
+        for lb in lf crlf cr lfcr; do
+            check "edict load $k $lb" load_case "$T/edict.$k.$lb" $K "$(name_of $lb)" "$T/reference.sjis"
+        done
+    done
+    check "edict save euc lf = iconv" save_case --kanji=euc --linebreak=lf "$T/reference.sjis" "$T/edict.euc"
+    check "edict save jis lf = nkf" save_case --kanji=jis --linebreak=lf "$T/reference.sjis" "$T/edict.jis"
+    check "edict save euc crlf = nkf" save_case --kanji=euc --linebreak=crlf "$T/reference.sjis" "$T/edict.euc.crlf"
+    nkf -S -j "$T/reference.sjis" >"$T/edict.jis.nkfcrlf"
+    check "edict save jis crlf = nkf -S -j" save_case --kanji=jis --linebreak=crlf "$T/reference.sjis" "$T/edict.jis.nkfcrlf"
+    check "edict save sjis cr" save_case --kanji=sjis --linebreak=cr "$T/reference.sjis" "$T/edict.sjis.cr"
+else
+    echo "SKIP: $EDICT missing (package edict; tools/setup.sh installs it)"
+fi
+
+# --- manual pages: UTF-8 to CP932, whose NEC row 13 characters need
+# EUC-JP-MS on the EUC side. IBM extension rows are left out: CP932 has two
+# codes for them and EUC-JP-MS maps them to JIS X 0212.
+PAGES=$(ls /usr/share/man/ja/man1/*.1.gz 2>/dev/null | head -n 80)
+if [ -n "$PAGES" ]; then
+    for p in $PAGES; do zcat "$p"; done | iconv -c -f UTF-8 -t CP932 2>/dev/null |
+        grep -av $'[\xed\xee\xfa\xfb\xfc]' | grep -av $'\x87[\x90-\x9c]' >"$T/man.sjis"
+    iconv -f CP932 -t EUC-JP-MS "$T/man.sjis" >"$T/man.euc"
+    nkf -S -j "$T/man.sjis" >"$T/man.jis"
+    sed 's/$/\r/' "$T/man.sjis" >"$T/man.reference"
+    check "man load euc" load_case "$T/man.euc" EUC Lf "$T/man.reference"
+    check "man load sjis" load_case "$T/man.sjis" ShiftJIS Lf "$T/man.reference"
+    check "man load jis" load_case "$T/man.jis" JIS Lf "$T/man.reference"
+    check "man save euc = iconv EUC-JP-MS" save_case --kanji=euc --linebreak=lf "$T/man.reference" "$T/man.euc"
+    check "man save jis = nkf" save_case --kanji=jis --linebreak=lf "$T/man.reference" "$T/man.jis"
+else
+    echo "SKIP: no Japanese manual pages (package manpages-ja; tools/setup.sh installs it)"
+fi
+
+echo "$passes passed, $fails failed"
+[ $fails -eq 0 ]
