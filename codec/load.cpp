@@ -72,15 +72,10 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataSize, ch
 
     int code = 0;  // none yet
     std::size_t i = start, o = 0;
-    const bool track = progress != nullptr && end > 0;
-    PercentTracker tracker(end > 0 ? end : 1, progress, /*skipFirst=*/true);
+    PercentTracker tracker(end, progress, /*skipFirst=*/true);
 
     while (i < end) {
-        std::size_t stop = end;
-        if (track) {
-            tracker.Enter(i);
-            stop = static_cast<std::size_t>(std::min<std::uint64_t>(end, tracker.Limit()));
-        }
+        const std::size_t stop = tracker.BeginRun(i, end);
         std::uint64_t steps = 0;
         while (i < stop) {
             // Copy a word at a time up to the next CR or LF.
@@ -120,12 +115,11 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataSize, ch
             }
             ++steps;
         }
-        if (track)
-            tracker.AddSteps(steps - 1);
+        tracker.EndRun(steps);
     }
 
     // The terminator is a step of its own, measured after it at end + 1.
-    if (track) {
+    if (tracker.Tracking()) {
         if (i >= tracker.Limit())
             tracker.Enter(i);
         else
@@ -158,15 +152,10 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t size, const ProgressSink* p
 
     bool twoByte = false;
     std::size_t i = 0, o = 0;
-    const bool track = progress != nullptr;
-    PercentTracker tracker(len > 0 ? len : 1, progress);
+    PercentTracker tracker(len, progress);
 
     while (i < len) {
-        std::size_t stop = len;
-        if (track) {
-            tracker.Enter(i);
-            stop = static_cast<std::size_t>(std::min<std::uint64_t>(len, tracker.Limit()));
-        }
+        const std::size_t stop = tracker.BeginRun(i, len);
         std::uint64_t steps = 0;
         while (i < stop) {
             if (!twoByte && o == i) {
@@ -266,11 +255,9 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t size, const ProgressSink* p
             }
             ++steps;
         }
-        if (track)
-            tracker.AddSteps(steps - 1);
+        tracker.EndRun(steps);
     }
-    if (track)
-        tracker.Flush();
+    tracker.Flush();
     t[o] = 0;
     if (length)
         *length = o;

@@ -20,15 +20,39 @@ struct ProgressSink {
 
 // Tracks p = pos * 100 / length for a monotonic sequence of step positions
 // without dividing per step: a division happens only when a position
-// crosses into the next percent. Passes call Enter when the step position
-// reaches Limit(), run their plain loop up to Limit(), and report the number
-// of steps taken with AddSteps.
+// crosses into the next percent. A pass cuts its loop into runs:
+//
+//     while (i < len) {
+//         std::size_t stop = tracker.BeginRun(i, len);
+//         ... plain loop over the steps that start before stop ...
+//         tracker.EndRun(steps);
+//     }
+//     tracker.Flush();
 class PercentTracker {
 public:
-    // length must be positive. skipFirst drops the first reported advance
-    // (used by the pass that measures p after a step rather than before).
+    // With no sink, or a length of 0, nothing is reported and a run is the
+    // whole text. skipFirst drops the first reported advance (used by the
+    // pass that measures p after a step rather than before).
     PercentTracker(std::uint64_t length, const ProgressSink* sink, bool skipFirst = false)
-        : length_(length), sink_(sink), skipFirst_(skipFirst) {}
+        : length_(length ? length : 1), sink_(length ? sink : nullptr), skipFirst_(skipFirst) {}
+
+    bool Tracking() const { return sink_ != nullptr; }
+
+    // A run of steps starts at pos; returns where it ends, at most end.
+    std::size_t BeginRun(std::uint64_t pos, std::size_t end)
+    {
+        if (!sink_)
+            return end;
+        Enter(pos);
+        return limit_ < end ? static_cast<std::size_t>(limit_) : end;
+    }
+
+    // The run took `steps` steps (at least one).
+    void EndRun(std::uint64_t steps)
+    {
+        if (sink_)
+            AddSteps(steps - 1);
+    }
 
     std::uint64_t Limit() const { return limit_; }
 

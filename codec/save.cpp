@@ -50,15 +50,10 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
     const bool euc = target == KanjiCode::EUC;
     bool twoByte = false;
     std::size_t i = 0, o = 0;
-    const bool track = progress != nullptr && len > 0;
-    PercentTracker tracker(len > 0 ? len : 1, progress);
+    PercentTracker tracker(len, progress);
 
     while (i < len) {
-        std::size_t stop = len;
-        if (track) {
-            tracker.Enter(i);
-            stop = static_cast<std::size_t>(std::min<std::uint64_t>(len, tracker.Limit()));
-        }
+        const std::size_t stop = tracker.BeginRun(i, len);
         std::uint64_t steps = 0;
         while (i < stop) {
             if (!Checked && !twoByte) {
@@ -152,12 +147,10 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
             }
             ++steps;
         }
-        if (track)
-            tracker.AddSteps(steps - 1);
+        tracker.EndRun(steps);
     }
 full:
-    if (track)
-        tracker.Flush();
+    tracker.Flush();
     out[o] = 0;
     return o;
 }
@@ -204,14 +197,9 @@ std::size_t ConvertLineBreaksOnSave(char* text, std::size_t size, LineBreakCode 
     const unsigned char* src = t + shift;
 
     std::size_t i = 0, o = 0;
-    const bool track = progress != nullptr && len > 0;
-    PercentTracker tracker(len > 0 ? len : 1, progress);
+    PercentTracker tracker(len, progress);
     while (i < len) {
-        std::size_t stop = len;
-        if (track) {
-            tracker.Enter(i);
-            stop = static_cast<std::size_t>(std::min<std::uint64_t>(len, tracker.Limit()));
-        }
+        const std::size_t stop = tracker.BeginRun(i, len);
         std::uint64_t steps = 0;
         while (i < stop) {
             while (i + 8 <= stop) {
@@ -247,11 +235,9 @@ std::size_t ConvertLineBreaksOnSave(char* text, std::size_t size, LineBreakCode 
             }
             ++steps;
         }
-        if (track)
-            tracker.AddSteps(steps - 1);
+        tracker.EndRun(steps);
     }
-    if (track)
-        tracker.Flush();
+    tracker.Flush();
     if (o < size)
         t[o] = 0;
     return o;
