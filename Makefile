@@ -5,7 +5,7 @@ FUZZ   := build/fuzz
 JOBS   ?= 2
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup build native win32 test test-native test-win32 fuzz fuzz-short bench run clean
+.PHONY: all setup build native win32 test test-native test-win32 fuzz fuzz-short bench run screenshot clean
 
 all: build
 
@@ -55,10 +55,19 @@ fuzz:
 bench: setup native
 	sh bench/run.sh
 
-run: setup native
-	@for f in samples/*.txt; do \
-	  printf '%-32s ' "$$f"; $(NATIVE)/vexa-convert --kanji=sjis --linebreak=crlf "$$f" $(NATIVE)/sample-out.txt; \
-	done
+# Starts the editor under Wine on a bundled sample. Without a display of
+# its own it runs in a virtual X display (use make screenshot to see it).
+run: setup win32
+	tools/wine-prefix.sh
+	@if [ -n "$${DISPLAY:-}" ]; then \
+	  cd $(WIN32) && ../../tools/wine-run.sh vexaedit.exe "$$(WINEPREFIX=$(CURDIR)/build/wineprefix winepath -w $(CURDIR)/samples/welcome-sjis-crlf.txt)"; \
+	else \
+	  echo "run: no DISPLAY; starting the editor in Xvfb (close it with Ctrl+C)"; \
+	  cd $(WIN32) && xvfb-run -a -s "-screen 0 1024x768x24" ../../tools/wine-run.sh vexaedit.exe "$$(WINEPREFIX=$(CURDIR)/build/wineprefix winepath -w $(CURDIR)/samples/welcome-sjis-crlf.txt)"; \
+	fi
+
+screenshot: setup win32
+	tools/screenshot.sh $(CURDIR)/build/screenshot.png
 
 clean:
 	rm -rf build

@@ -1,0 +1,68 @@
+// The panes' message filter: key clicks and the status line.
+#include <windows.h>
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include "app/appstate.h"
+#include "app/shell.h"
+#include "app/sound.h"
+#include "app/status.h"
+
+SoundPlayer PlayKeySound = PlaySoundA;
+
+namespace {
+
+const int kLoopFilterCode = 1024;
+
+void UpdateStatus(const MSG* msg)
+{
+    HWND pane = msg->hwnd;
+    int size = static_cast<int>(SendMessageA(pane, WM_GETTEXTLENGTH, 0, 0));
+    int lines = static_cast<int>(SendMessageA(pane, EM_GETLINECOUNT, 0, 0));
+    int line = static_cast<int>(SendMessageA(pane, EM_LINEFROMCHAR, static_cast<WPARAM>(-1), 0)) + 1;
+    bool edited = SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0) != 0;
+    DWORD start = 0, end = 0;
+    SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    char text[108];
+    FormatStatus(text, sizeof text, static_cast<unsigned>(msg->wParam), edited, size, line, lines,
+                 static_cast<int>(end - start));
+    SendMessageA(AppState.hwndStatus, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+}
+
+bool IsPane(HWND window)
+{
+    // The second pane's field keeps its handle after the split ends.
+    return window == AppState.hwndEdit || (AppState.splitOn == 1 && window == AppState.hwndEditSub);
+}
+
+}  // namespace
+
+HHOOK InstallEditHook(HWND pane)
+{
+    return SetWindowsHookExA(WH_MSGFILTER, EditHookProc, NULL, GetWindowThreadProcessId(pane, NULL));
+}
+
+LRESULT CALLBACK EditHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code != kLoopFilterCode)
+        return CallNextHookEx(AppState.hHook, code, wParam, lParam);
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (!IsPane(msg->hwnd))
+        return 0;
+    switch (msg->message) {
+    case WM_KEYDOWN:
+        if (AppState.soundOn == 1) {
+            bool repeated = (msg->lParam & (1 << 30)) != 0;
+            if (const char* file = KeySoundFile(static_cast<unsigned>(msg->wParam), repeated))
+                PlayKeySound(file, NULL, SND_FILENAME | SND_ASYNC);
+        }
+        UpdateStatus(msg);
+        return 1;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+        UpdateStatus(msg);
+        return 1;
+    default:
+        return 1;
+    }
+}

@@ -1,0 +1,274 @@
+// The main window: creation, layout, the split bar, pane colours and the
+// Edit menu's states, the save question, dropped files, closing, the memory
+// warning and teardown.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "app/appstate.h"
+#include "app/layout.h"
+#include "app/shell.h"
+#include "files/files.h"
+#include "files/meter.h"
+#include "res/resource.h"
+
+namespace {
+
+const DWORD kPaneStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                         ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN;
+const DWORD kStatusStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | SBARS_SIZEGRIP | CCS_BOTTOM;
+
+const COLORREF kPaneBackground = RGB(255, 255, 225);
+const COLORREF kPaneText = RGB(0, 47, 94);
+
+void OnCreate(HWND window)
+{
+    InitCommonControls();
+    AppState.hbrEdit = CreateSolidBrush(kPaneBackground);
+    LoadMeterBitmaps(window);
+    AppState.hwndStatus = CreateStatusWindowA(kStatusStyle, "VEXA Edit ! 起動しました", window, ID_STATUSBAR);
+    AppState.hwndEdit = CreateWindowExA(0, "EDIT", "", kPaneStyle, 0, 0, 0, 0, window,
+                                        reinterpret_cast<HMENU>(ID_EDIT_MAIN), AppState.hInstance, NULL);
+    AppState.hwndActiveEdit = AppState.hwndEdit;
+    AppState.hHook = InstallEditHook(AppState.hwndEdit);
+    if (!AppState.hHook)
+        MessageBoxA(window, "Hooking error", "エディットコントロールのフックに失敗しました。", MB_ICONERROR);
+    CheckMenuItem(GetMenu(window), IDM_SOUND, MF_BYCOMMAND | MF_CHECKED);
+    DragAcceptFiles(window, TRUE);
+    SendMessageA(AppState.hwndEdit, EM_LIMITTEXT, 0, 0);
+    UpdateWindow(AppState.hwndEdit);
+    SetForegroundWindow(AppState.hwndEdit);
+    ShowCaret(AppState.hwndEdit);
+    SetCaretPos(0, 0);
+    // A failed start-up load is not reported: the pane stays empty and the
+    // title still names the path.
+    if (AppState.filePath[0])
+        LoadTextFile(AppState.filePath);
+    else
+        lstrcpyA(AppState.filePath, "NewFile.txt");
+    char title[MAX_PATH];
+    FormatTitle(AppState.filePath, title, sizeof title);
+    SetWindowTextA(window, title);
+    CheckMenuItem(GetMenu(window), IDM_KANJI_AUTO, MF_BYCOMMAND | MF_CHECKED);
+    CheckMenuItem(GetMenu(window), IDM_LB_AUTO, MF_BYCOMMAND | MF_CHECKED);
+}
+
+int StatusBarHeight()
+{
+    RECT r;
+    GetClientRect(AppState.hwndStatus, &r);
+    return r.bottom - r.top;
+}
+
+int ClientHeight(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    return r.bottom - r.top;
+}
+
+void MovePane(HWND pane, const PaneRect& r) { MoveWindow(pane, r.x, r.y, r.width, r.height, TRUE); }
+
+// Resends WM_SIZE with the client size so that the panes follow a new share.
+void Relayout(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right - r.left, r.bottom - r.top));
+}
+
+void OnButtonDown(HWND window)
+{
+    if (AppState.splitDragging == 0 && AppState.splitOn == 1) {
+        AppState.splitDragging = 1;
+        SetCapture(window);
+    }
+}
+
+void OnMouseMove(HWND window, LPARAM lParam)
+{
+    if (AppState.splitDragging == 1 && AppState.splitOn == 1) {
+        int share;
+        if (ComputeDragShare(HIWORD(lParam), ClientHeight(window), StatusBarHeight(), &share)) {
+            AppState.splitPercent = share;
+            Relayout(window);
+        }
+    }
+    SetCursor(AppState.hCursorSplit);
+}
+
+void OnButtonUp()
+{
+    if (AppState.splitDragging == 1) {
+        AppState.splitDragging = 0;
+        ReleaseCapture();
+    }
+}
+
+void EnableCommand(HMENU menu, UINT id, bool enabled)
+{
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
+}
+
+// A pane paints: the Edit menu follows the active pane, then the colours.
+HBRUSH OnCtlColorEdit(HWND window, HDC dc)
+{
+    HMENU menu = GetMenu(window);
+    HWND active = AppState.hwndActiveEdit;
+    EnableCommand(menu, IDM_UNDO, SendMessageA(active, EM_CANUNDO, 0, 0) == 1);
+    DWORD start = 0, end = 0;
+    SendMessageA(active, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    bool selected = static_cast<int>(end - start) >= 1;
+    EnableCommand(menu, IDM_COPY, selected);
+    EnableCommand(menu, IDM_CUT, selected);
+    EnableCommand(menu, IDM_PASTE, IsClipboardFormatAvailable(CF_TEXT) == TRUE);
+    DrawMenuBar(window);
+    SetBkColor(dc, kPaneBackground);
+    SetTextColor(dc, kPaneText);
+    return AppState.hbrEdit;
+}
+
+// Returns false when the message is to go on to DefWindowProcA.
+bool OnDropFiles(HWND window, HDROP drop)
+{
+    char path[MAX_PATH];
+    UINT needed = DragQueryFileA(drop, 0, NULL, 0);
+    UINT length = needed < sizeof path ? DragQueryFileA(drop, 0, path, sizeof path) : 0;
+    DragFinish(drop);
+    if (needed >= sizeof path) {
+        // Cut to 259 bytes the name would be that of another file.
+        ShowErrorBox(window, EC_OPEN_FAILED, "ファイルの読み込み");
+        return true;
+    }
+    if (length == 0)
+        return true;
+    switch (ConfirmDiscard(window)) {
+    case CONFIRM_CANCEL:
+        return false;
+    case CONFIRM_SAVE_CANCELLED:
+        MessageBoxA(window, "ファイルの保存と読み込みを中断しました。", "ドラッグ＆ドロップ", MB_ICONINFORMATION);
+        return true;
+    case CONFIRM_SAVE_FAILED:
+        return true;
+    case CONFIRM_PROCEED:
+        break;
+    }
+    ErrorCode result = LoadTextFile(path);
+    if (result == EC_SUCCESS) {
+        lstrcpyA(AppState.filePath, path);
+        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
+        SetMainTitle();
+    } else {
+        ShowErrorBox(window, result, "ファイルの読み込み");
+    }
+    return true;
+}
+
+void OnCompacting(HWND window, WPARAM share)
+{
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "システムが不安定か、メモリが不足している可能性があり、CPU時間の%u[%%]がメモリ整理に消費されました。",
+                  static_cast<unsigned>(share / 655));
+    MessageBoxA(window, text, "SYSTEM WARNING !", MB_ICONERROR);
+}
+
+void OnDestroy()
+{
+    DestroyWindow(AppState.hwndEdit);
+    UnhookWindowsHookEx(AppState.hHook);
+    AppState.hHook = NULL;
+    if (AppState.splitOn == 1) {
+        UnhookWindowsHookEx(AppState.hHookSub);
+        AppState.hHookSub = NULL;
+    }
+    DeleteObject(AppState.hbrEdit);
+    FreeMeterBitmaps();
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+void ShowErrorBox(HWND owner, ErrorCode code, const char* caption)
+{
+    MessageBoxA(owner, ErrorMessageText(code), caption, MB_ICONERROR);
+}
+
+void SetMainTitle()
+{
+    char title[MAX_PATH];
+    FormatTitle(AppState.filePath, title, sizeof title);
+    SetWindowTextA(AppState.hwndMain, title);
+}
+
+ConfirmResult ConfirmDiscard(HWND owner)
+{
+    if (SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0) != 1)
+        return CONFIRM_PROCEED;
+    int answer = MessageBoxA(owner, "「いいえ」を選択すると、変数は破棄されます。\r\nテキストを保存しますか？",
+                             "テキストが編集されています。", MB_YESNOCANCEL);
+    if (answer == IDNO)
+        return CONFIRM_PROCEED;
+    if (answer != IDYES)
+        return CONFIRM_CANCEL;
+    ErrorCode result = SaveFileByDialog();
+    if (result == EC_SUCCESS)
+        return CONFIRM_PROCEED;
+    if (result == EC_CANCELLED)
+        return CONFIRM_SAVE_CANCELLED;
+    ShowErrorBox(owner, result, "ファイルの保存");
+    return CONFIRM_SAVE_FAILED;
+}
+
+void LayoutPanes(HWND window, int width, int height)
+{
+    PaneLayout l = ComputePaneLayout(width, height, ClientHeight(window), StatusBarHeight(),
+                                     AppState.splitOn == 1, AppState.splitPercent);
+    MovePane(AppState.hwndStatus, l.status);
+    MovePane(AppState.hwndEdit, l.main);
+    if (AppState.splitOn == 1)
+        MovePane(AppState.hwndEditSub, l.sub);
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(window);
+        return 0;
+    case WM_SIZE:
+        LayoutPanes(window, LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnButtonDown(window);
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(window, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        OnButtonUp();
+        return 0;
+    case WM_CTLCOLOREDIT:
+        return reinterpret_cast<LRESULT>(OnCtlColorEdit(window, reinterpret_cast<HDC>(wParam)));
+    case WM_DROPFILES:
+        if (OnDropFiles(window, reinterpret_cast<HDROP>(wParam)))
+            return 0;
+        break;
+    case WM_SYSCOMMAND:
+        if (wParam == SC_CLOSE && ConfirmDiscard(window) != CONFIRM_PROCEED)
+            return 0;
+        break;
+    case WM_COMPACTING:
+        OnCompacting(window, wParam);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,38 @@
+// Procedures of the application shell, shared by its files and the tests.
+#pragma once
+
+#include <windows.h>
+
+#include "app/error_text.h"
+
+// Start-up, the message loop and shutdown (main.cpp). WinMain is these in
+// order; the tests run everything but the endless loop.
+bool StartApplication(HINSTANCE instance, const char* commandLine, int showCommand, HACCEL* accelerators);
+void DispatchLoopMessage(MSG* msg, HACCEL accelerators);
+int RunMessageLoop(HACCEL accelerators);
+void FinishApplication();
+
+// The main window (mainwnd.cpp).
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void LayoutPanes(HWND window, int width, int height);
+void SetMainTitle();
+void ShowErrorBox(HWND owner, ErrorCode code, const char* caption);
+
+enum ConfirmResult {
+    CONFIRM_PROCEED,         // not edited, answered No, or saved
+    CONFIRM_CANCEL,          // answered Cancel
+    CONFIRM_SAVE_CANCELLED,  // answered Yes and cancelled the save dialog
+    CONFIRM_SAVE_FAILED,     // answered Yes and the save failed (already reported)
+};
+ConfirmResult ConfirmDiscard(HWND owner);
+
+// Commands and pane notifications (commands.cpp).
+void OnCommand(HWND window, int id, int code, HWND control);
+
+// The message filter of the panes (hook.cpp).
+LRESULT CALLBACK EditHookProc(int code, WPARAM wParam, LPARAM lParam);
+HHOOK InstallEditHook(HWND pane);
+
+// The split view (split.cpp).
+void ToggleSplit();
+ErrorCode SyncPanes(int sourceId);

@@ -1,0 +1,62 @@
+#include "files/about.h"
+
+#include "app/appstate.h"
+
+const char kAboutCredit[] = "VEXA Edit ! - 日本語テキストエディタ (C) VEXA Project";
+const char kAboutVersion[] = "Version 1.00";
+
+namespace {
+
+// The lines go on the box's own surface over the picture, black and with
+// the picture showing between the letters.
+void DrawAboutLines(HWND box)
+{
+    HDC dc = GetDC(box);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    RECT credit = {10, 190, 340, 210};
+    DrawTextA(dc, kAboutCredit, -1, &credit, 0);
+    RECT version = {40, 210, 320, 230};
+    DrawTextA(dc, kAboutVersion, 12, &version, 0);
+    ReleaseDC(box, dc);
+}
+
+void CloseAbout(HWND box)
+{
+    DestroyWindow(box);
+    SetForegroundWindow(AppState.hwndActiveEdit);
+    SetFocus(AppState.hwndActiveEdit);
+    ShowCaret(AppState.hwndActiveEdit);
+    AppState.hwndAbout = NULL;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AboutDlgProc(HWND box, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            CloseAbout(box);
+            return TRUE;
+        }
+        DrawAboutLines(box);
+        return TRUE;
+    case WM_PAINT: {
+        // Let the picture paint first and complete the paint request, so
+        // that it does not come again, then draw the lines over it.
+        PAINTSTRUCT ps;
+        BeginPaint(box, &ps);
+        EndPaint(box, &ps);
+        UpdateWindow(GetDlgItem(box, 1));
+        DrawAboutLines(box);
+        return TRUE;
+    }
+    case WM_MOVE:
+        DrawAboutLines(box);
+        return TRUE;
+    }
+    return FALSE;
+}

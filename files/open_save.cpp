@@ -1,0 +1,278 @@
+// The open and save flows: whole files between the disk and the main pane,
+// through the conversion passes, each in its own progress window.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstring>
+
+#include "app/appstate.h"
+#include "app/shell.h"
+#include "codec/convert.h"
+#include "codec/document.h"
+#include "files/files.h"
+#include "files/meter.h"
+#include "res/resource.h"
+
+FlowStatistics LastFlowStatistics;
+
+namespace {
+
+const char kFilter[] = "TEXT Files {*.txt}\0*.txt\0All Files {*.*}\0*.*\0";
+
+// Seconds from a performance counter.
+double Now()
+{
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// A movable global block, locked for the life of the flow and released on
+// every way out.
+class GlobalBuffer {
+public:
+    explicit GlobalBuffer(SIZE_T size)
+    {
+        block_ = GlobalAlloc(GMEM_MOVEABLE, size);
+        if (block_)
+            data_ = static_cast<char*>(GlobalLock(block_));
+    }
+    ~GlobalBuffer() { Release(); }
+    GlobalBuffer(const GlobalBuffer&) = delete;
+    GlobalBuffer& operator=(const GlobalBuffer&) = delete;
+    bool Grow(SIZE_T size)
+    {
+        GlobalUnlock(block_);
+        HGLOBAL grown = GlobalReAlloc(block_, size, GMEM_MOVEABLE);
+        if (grown)
+            block_ = grown;
+        data_ = static_cast<char*>(GlobalLock(block_));
+        return grown != NULL && data_ != NULL;
+    }
+    void Release()
+    {
+        if (block_) {
+            if (data_)
+                GlobalUnlock(block_);
+            GlobalFree(block_);
+        }
+        block_ = NULL;
+        data_ = NULL;
+    }
+    char* get() const { return data_; }
+    explicit operator bool() const { return data_ != NULL; }
+
+private:
+    HGLOBAL block_ = NULL;
+    char* data_ = NULL;
+};
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    void Close()
+    {
+        if (h_ != INVALID_HANDLE_VALUE)
+            CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE h_;
+};
+
+void FinishStatistics(const ConversionProgress& progress, double started, double paneSeconds)
+{
+    LastFlowStatistics.progressWindows = progress.windows;
+    LastFlowStatistics.meterPaints = progress.paints;
+    LastFlowStatistics.advances = progress.advances;
+    LastFlowStatistics.paneSeconds = paneSeconds;
+    LastFlowStatistics.totalSeconds = Now() - started;
+}
+
+// The folder part of a path, for a temporary file beside the target.
+bool FolderOf(const char* path, char* folder, DWORD size)
+{
+    char* name = NULL;
+    DWORD n = GetFullPathNameA(path, size, folder, &name);
+    if (n == 0 || n >= size)
+        return false;
+    if (name)
+        *name = 0;
+    return true;
+}
+
+void InitDialog(OPENFILENAMEA* ofn, char* file)
+{
+    std::memset(ofn, 0, sizeof *ofn);
+    ofn->lStructSize = 76;  // the size of the structure without the Windows 2000 fields
+    ofn->hwndOwner = AppState.hwndMain;
+    ofn->lpstrFilter = kFilter;
+    ofn->lpstrFile = file;
+    ofn->nMaxFile = MAX_PATH;
+    ofn->lpstrDefExt = "txt";
+}
+
+}  // namespace
+
+ErrorCode OpenFileByDialog()
+{
+    char file[MAX_PATH];
+    lstrcpynA(file, AppState.filePath, sizeof file);
+    OPENFILENAMEA ofn;
+    InitDialog(&ofn, file);
+    ofn.Flags = OFN_FILEMUSTEXIST;
+    if (!GetOpenFileNameA(&ofn))
+        return EC_CANCELLED;
+    ErrorCode result = LoadTextFile(file);
+    if (result == EC_SUCCESS)
+        lstrcpyA(AppState.filePath, file);
+    return result;
+}
+
+ErrorCode SaveFileByDialog()
+{
+    char file[MAX_PATH];
+    lstrcpynA(file, AppState.filePath, sizeof file);
+    OPENFILENAMEA ofn;
+    InitDialog(&ofn, file);
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    if (!GetSaveFileNameA(&ofn))
+        return EC_CANCELLED;
+    ErrorCode result = SaveTextFile(file);
+    if (result == EC_SUCCESS)
+        lstrcpyA(AppState.filePath, file);
+    return result;
+}
+
+ErrorCode LoadTextFile(const char* path)
+{
+    const double started = Now();
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, NULL));
+    if (!file.valid())
+        return EC_OPEN_FAILED;
+    // A file of 4 GiB or more, or one whose buffers would not fit 32 bits,
+    // is refused before anything is read.
+    DWORD high = 0;
+    DWORD size = GetFileSize(file.get(), &high);
+    std::uint32_t rawSize = 0, convertedSize = 0;
+    if (high != 0 || (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) ||
+        !LoadBufferSizes(size, &rawSize, &convertedSize))
+        return EC_NO_MEMORY;
+    GlobalBuffer raw(rawSize);
+    GlobalBuffer converted(convertedSize);
+    if (!raw || !converted)
+        return EC_NO_MEMORY;
+    // One byte more than the size is asked for, so that a file that grew
+    // since its size was taken is noticed.
+    DWORD got = 0;
+    ReadFile(file.get(), raw.get(), size + 1, &got, NULL);
+    if (got != size)
+        return EC_IO_COUNT;
+    raw.get()[size] = 0;
+
+    ConversionProgress progress;
+    InitConversionProgress(&progress);
+    LoadResult loaded = ConvertFileOnLoad(raw.get(), size, converted.get(), convertedSize, &progress.observer);
+    AppState.detectedLineBreak = static_cast<int>(loaded.lineBreak);
+    AppState.detectedKanji = static_cast<int>(loaded.kanji);
+    raw.Release();
+
+    const double paneStarted = Now();
+    LRESULT set = SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(converted.get()));
+    const double paneSeconds = Now() - paneStarted;
+    if (!set)
+        return EC_TEXT_REFUSED;
+    converted.Release();
+    file.Close();
+
+    if (AppState.splitOn == 1) {
+        ErrorCode code = SyncPanes(ID_EDIT_MAIN);
+        if (code != EC_SUCCESS)
+            ShowErrorBox(AppState.hwndMain, code, "同期上の問題");
+    }
+    FinishStatistics(progress, started, paneSeconds);
+    return EC_SUCCESS;
+}
+
+// The save never touches the target until the whole output is on disk: both
+// passes run first, the bytes go to a temporary file in the target's folder,
+// and that file replaces the target only when every byte is written.
+ErrorCode SaveTextFile(const char* path)
+{
+    const double started = Now();
+    const KanjiCode kanji = EffectiveKanjiCode(static_cast<KanjiCode>(AppState.kanjiSetting),
+                                               static_cast<KanjiCode>(AppState.detectedKanji));
+    const LineBreakCode lineBreak = EffectiveLineBreakCode(static_cast<LineBreakCode>(AppState.lineBreakSetting),
+                                                           static_cast<LineBreakCode>(AppState.detectedLineBreak));
+    double paneSeconds = 0;
+    double paneStarted = Now();
+    LRESULT length = SendMessageA(AppState.hwndEdit, WM_GETTEXTLENGTH, 0, 0);
+    paneSeconds += Now() - paneStarted;
+    std::uint32_t textSize = 0, outputSize = 0;
+    if (length < 0 || !SaveBufferSizes(static_cast<std::uint64_t>(length), 0, &textSize, &outputSize))
+        return EC_NO_MEMORY;
+    GlobalBuffer text(textSize);
+    if (!text)
+        return EC_NO_MEMORY;
+    paneStarted = Now();
+    LRESULT count = SendMessageA(AppState.hwndEdit, WM_GETTEXT, textSize, reinterpret_cast<LPARAM>(text.get()));
+    paneSeconds += Now() - paneStarted;
+    if (count < 0 || static_cast<std::uint32_t>(count) >= textSize)
+        count = 0;
+    text.get()[count] = 0;
+    // A lone CR written as LF CR needs room beyond the usual slack.
+    std::size_t growth = LineBreakGrowthOnSave(text.get(), static_cast<std::size_t>(count), lineBreak);
+    if (growth > 0) {
+        if (!SaveBufferSizes(static_cast<std::uint64_t>(count), growth, &textSize, &outputSize) || !text.Grow(textSize))
+            return EC_NO_MEMORY;
+    }
+    GlobalBuffer output(outputSize);
+    if (!output)
+        return EC_NO_MEMORY;
+
+    ConversionProgress progress;
+    InitConversionProgress(&progress);
+    SavedText saved = ConvertTextOnSave(text.get(), textSize, output.get(), outputSize, kanji, lineBreak,
+                                        &progress.observer);
+
+    char folder[MAX_PATH];
+    char temporary[MAX_PATH];
+    if (!FolderOf(path, folder, sizeof folder) || !GetTempFileNameA(folder, "vx", 0, temporary))
+        return EC_OPEN_FAILED;
+    FileHandle out(CreateFileA(temporary, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_WRITE_THROUGH, NULL));
+    if (!out.valid()) {
+        DeleteFileA(temporary);
+        return EC_OPEN_FAILED;
+    }
+    DWORD written = 0;
+    WriteFile(out.get(), saved.data, static_cast<DWORD>(saved.length), &written, NULL);
+    bool complete = written == saved.length && FlushFileBuffers(out.get());
+    out.Close();
+    if (!complete) {
+        DeleteFileA(temporary);
+        return EC_IO_COUNT;
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    BOOL replaced;
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        replaced = MoveFileExA(temporary, path, MOVEFILE_WRITE_THROUGH);
+    else if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        replaced = FALSE;
+    else
+        replaced = ReplaceFileA(path, temporary, NULL, REPLACEFILE_WRITE_THROUGH, NULL, NULL);
+    if (!replaced) {
+        DeleteFileA(temporary);
+        return EC_OPEN_FAILED;
+    }
+    FinishStatistics(progress, started, paneSeconds);
+    return EC_SUCCESS;
+}

@@ -1,0 +1,243 @@
+// Search and replace on the panes, over a snapshot of the main pane's text.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/appstate.h"
+#include "find/finder.h"
+#include "find/search.h"
+
+namespace {
+
+// A copy of the main pane's text in a movable block, kept equal to the
+// pane by a refresh after every replacement.
+class Snapshot {
+public:
+    ~Snapshot()
+    {
+        if (block_) {
+            if (text_)
+                GlobalUnlock(block_);
+            GlobalFree(block_);
+        }
+    }
+    bool Take()
+    {
+        length_ = Length();
+        block_ = GlobalAlloc(GMEM_MOVEABLE, length_ + 16);
+        if (!block_)
+            return false;
+        text_ = static_cast<char*>(GlobalLock(block_));
+        return text_ && Fill();
+    }
+    // False when the block cannot grow; the operation stops there.
+    bool Refresh()
+    {
+        GlobalUnlock(block_);
+        text_ = NULL;
+        length_ = Length();
+        HGLOBAL grown = GlobalReAlloc(block_, length_ + 16, GMEM_MOVEABLE);
+        if (grown)
+            block_ = grown;
+        text_ = static_cast<char*>(GlobalLock(block_));
+        return grown && text_ && Fill();
+    }
+    const char* text() const { return text_; }
+    std::size_t length() const { return length_; }
+
+private:
+    static std::size_t Length()
+    {
+        return static_cast<std::size_t>(SendMessageA(AppState.hwndEdit, WM_GETTEXTLENGTH, 0, 0));
+    }
+    bool Fill()
+    {
+        LRESULT n = SendMessageA(AppState.hwndEdit, WM_GETTEXT, length_ + 16, reinterpret_cast<LPARAM>(text_));
+        if (n < 0 || static_cast<std::size_t>(n) > length_)
+            n = 0;
+        length_ = static_cast<std::size_t>(n);
+        text_[length_] = 0;
+        return true;
+    }
+    HGLOBAL block_ = NULL;
+    char* text_ = NULL;
+    std::size_t length_ = 0;
+};
+
+long SelectionStart(HWND pane)
+{
+    DWORD start = 0;
+    SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    return static_cast<long>(start);
+}
+
+long FirstVisibleLine(HWND pane) { return static_cast<long>(SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0)); }
+
+void Redraw(HWND pane, bool on)
+{
+    SendMessageA(pane, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+    if (on)
+        InvalidateRect(pane, NULL, TRUE);
+}
+
+// Scrolls the match's line to the top, as far as the pane can, and selects it.
+void ShowMatch(HWND pane, long p, std::size_t m, long firstLine, bool suspendRedraw)
+{
+    if (suspendRedraw)
+        Redraw(pane, false);
+    long line = static_cast<long>(SendMessageA(pane, EM_LINEFROMCHAR, p, 0));
+    SendMessageA(pane, EM_LINESCROLL, 0, line - firstLine);
+    SendMessageA(pane, EM_SETSEL, p, p + static_cast<long>(m));
+    if (suspendRedraw)
+        Redraw(pane, true);
+}
+
+void ScrollBackTo(HWND pane, long firstLine)
+{
+    SendMessageA(pane, EM_LINESCROLL, 0, firstLine - FirstVisibleLine(pane));
+}
+
+void Replace(HWND pane, long p, std::size_t m, const char* replacement)
+{
+    SendMessageA(pane, EM_SETSEL, p, p + static_cast<long>(m));
+    SendMessageA(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement));
+}
+
+// FindNext and the first half of ReplaceNext. Returns the match or kNoMatch.
+long FindNextShown(const Snapshot& snap, long s, long firstLine, const char* pattern, std::size_t m)
+{
+    long p = FindForward(snap.text(), snap.length(), s + 1, pattern, m);
+    long shown = p;
+    if (p == kNoMatch) {
+        long end = static_cast<long>(snap.length()) - static_cast<long>(m);
+        shown = s > end ? s : end;
+    }
+    DrawFinderMeter(SearchPercent(shown, snap.length()));
+    if (p != kNoMatch)
+        ShowMatch(AppState.hwndActiveEdit, p, m, firstLine, true);
+    return p;
+}
+
+}  // namespace
+
+ErrorCode FindNext(const char* pattern)
+{
+    HWND pane = AppState.hwndActiveEdit;
+    long s = SelectionStart(pane);
+    long firstLine = FirstVisibleLine(pane);
+    Snapshot snap;
+    if (!snap.Take())
+        return EC_NO_MEMORY;
+    FindNextShown(snap, s, firstLine, pattern, std::strlen(pattern));
+    return EC_SUCCESS;
+}
+
+ErrorCode FindPrev(const char* pattern)
+{
+    HWND pane = AppState.hwndActiveEdit;
+    long s = SelectionStart(pane);
+    long firstLine = FirstVisibleLine(pane);
+    Snapshot snap;
+    if (!snap.Take())
+        return EC_NO_MEMORY;
+    std::size_t m = std::strlen(pattern);
+    long p = s >= 1 ? FindBackward(snap.text(), snap.length(), s - 1, pattern, m) : kNoMatch;
+    DrawFinderMeter(p == kNoMatch ? 0 : SearchPercent(p, snap.length()));
+    if (p != kNoMatch)
+        ShowMatch(pane, p, m, firstLine, true);
+    return EC_SUCCESS;
+}
+
+ErrorCode ReplaceNext(const char* pattern, const char* replacement)
+{
+    HWND pane = AppState.hwndActiveEdit;
+    long s = SelectionStart(pane);
+    long firstLine = FirstVisibleLine(pane);
+    Snapshot snap;
+    if (!snap.Take())
+        return EC_NO_MEMORY;
+    std::size_t m = std::strlen(pattern);
+    long p = FindNextShown(snap, s, firstLine, pattern, m);
+    if (p != kNoMatch &&
+        MessageBoxA(AppState.hwndMain, "置換しますか？", "発見しました", MB_YESNO | MB_ICONQUESTION) == IDYES)
+        Replace(AppState.hwndEdit, p, m, replacement);
+    return EC_SUCCESS;
+}
+
+ErrorCode ReplaceAll(const char* pattern, const char* replacement)
+{
+    HWND pane = AppState.hwndActiveEdit;
+    long firstLine = FirstVisibleLine(pane);
+    Snapshot snap;
+    if (!snap.Take())
+        return EC_NO_MEMORY;
+    const std::size_t m = std::strlen(pattern);
+    const std::size_t r = std::strlen(replacement);
+    Redraw(pane, false);
+    int count = 0;
+    std::size_t p = 0;
+    BoundaryWalker walker(snap.text(), snap.length());
+    while (p + m <= snap.length()) {
+        if (walker.IsBoundary(p) && MatchesAt(snap.text(), snap.length(), p, pattern, m)) {
+            ++count;
+            DrawFinderMeter(SearchPercent(static_cast<long>(p), snap.length()));
+            Replace(AppState.hwndEdit, static_cast<long>(p), m, replacement);
+            // The text before p is unchanged, so p stays a boundary.
+            walker.ResetAt(p);
+            p += r;
+            if (!snap.Refresh())
+                break;
+            walker.SetText(snap.text(), snap.length());
+        } else {
+            ++p;
+        }
+    }
+    DrawFinderMeter(SearchPercent(static_cast<long>(p), snap.length()));
+    ScrollBackTo(pane, firstLine);
+    Redraw(pane, true);
+    char text[64];
+    std::snprintf(text, sizeof text, "%d個の文字列を置換しました。", count);
+    MessageBoxA(AppState.hwndFinder ? AppState.hwndFinder : AppState.hwndMain, text, "文字列置換の結果", MB_OK);
+    return EC_SUCCESS;
+}
+
+ErrorCode ReplaceRepeat(const char* pattern, const char* replacement)
+{
+    HWND pane = AppState.hwndActiveEdit;
+    long s = SelectionStart(pane);
+    long firstLine = FirstVisibleLine(pane);
+    Snapshot snap;
+    if (!snap.Take())
+        return EC_NO_MEMORY;
+    const std::size_t m = std::strlen(pattern);
+    const std::size_t r = std::strlen(replacement);
+    bool stop = false;
+    std::size_t p = static_cast<std::size_t>(s + 1);
+    BoundaryWalker walker(snap.text(), snap.length());
+    while (p + m <= snap.length() && !stop) {
+        if (!walker.IsBoundary(p) || !MatchesAt(snap.text(), snap.length(), p, pattern, m)) {
+            ++p;
+            continue;
+        }
+        DrawFinderMeter(SearchPercent(static_cast<long>(p), snap.length()));
+        firstLine = FirstVisibleLine(pane);
+        ShowMatch(pane, static_cast<long>(p), m, firstLine, false);
+        int answer = MessageBoxA(AppState.hwndMain, "この文字列を置換しますか？", "連続後方置換の実行",
+                                 MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDYES) {
+            SendMessageA(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement));
+            walker.ResetAt(p);
+            p += r;
+            if (!snap.Refresh())
+                stop = true;
+            walker.SetText(snap.text(), snap.length());
+        } else if (answer == IDNO) {
+            ++p;
+        } else {
+            stop = true;
+        }
+    }
+    ScrollBackTo(pane, firstLine);
+    return EC_SUCCESS;
+}

@@ -1,0 +1,44 @@
+// Matching a pattern in a Shift-JIS snapshot of the document. A position on
+// the second byte of a two-byte character is never a match, so no search
+// selects half a character; character boundaries are counted from the
+// start of the text.
+#pragma once
+
+#include <cstddef>
+
+constexpr long kNoMatch = -1;
+
+// Whether c can begin a two-byte character and d complete it.
+bool IsShiftJisPair(unsigned char c, unsigned char d);
+
+// Walks character boundaries forward from a known boundary.
+class BoundaryWalker {
+public:
+    BoundaryWalker(const char* text, std::size_t length) : text_(text), length_(length) {}
+    // Whether a character begins at p (p at or after the last position asked).
+    bool IsBoundary(std::size_t p);
+    // The text changed from p on; p is a boundary.
+    void ResetAt(std::size_t p) { position_ = p; }
+    void SetText(const char* text, std::size_t length)
+    {
+        text_ = text;
+        length_ = length;
+    }
+
+private:
+    const char* text_;
+    std::size_t length_;
+    std::size_t position_ = 0;
+};
+
+// The m bytes of the pattern stand at p (p + m <= length).
+bool MatchesAt(const char* text, std::size_t length, std::size_t p, const char* pattern, std::size_t m);
+
+// The first match at from or after, or kNoMatch.
+long FindForward(const char* text, std::size_t length, long from, const char* pattern, std::size_t m);
+
+// The last match at from or before, or kNoMatch.
+long FindBackward(const char* text, std::size_t length, long from, const char* pattern, std::size_t m);
+
+// 100 * p / length, truncated; 0 for an empty text.
+int SearchPercent(long p, std::size_t length);

@@ -1,0 +1,28 @@
+#!/bin/sh
+# Starts the editor under Xvfb in a Wine virtual desktop (which gives the
+# window its frame), optionally drives it with keys, and writes a PNG.
+#
+#     tools/screenshot.sh OUTPUT.png [xdotool key sequence...]
+set -u
+HERE=$(cd "$(dirname "$0")/.." && pwd)
+OUT=${1:-$HERE/build/screenshot.png}
+shift 2>/dev/null || true
+export WINEPREFIX="${WINEPREFIX:-$HERE/build/wineprefix}" WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
+"$HERE/tools/wine-prefix.sh" || exit 1
+DISPLAY_NUMBER=97
+Xvfb :$DISPLAY_NUMBER -screen 0 1024x768x24 >/dev/null 2>&1 &
+XPID=$!
+export DISPLAY=:$DISPLAY_NUMBER
+sleep 1
+cd "$HERE/build/win32"
+wine explorer /desktop=vexa,1024x768 vexaedit.exe "..\\..\\samples\\welcome-sjis-crlf.txt" >/dev/null 2>&1 &
+sleep 6
+for keys in "$@"; do
+    xdotool search --name "VEXA Edit" windowactivate --sync >/dev/null 2>&1 || true
+    xdotool key --delay 150 $keys
+    sleep 2
+done
+import -window root "$OUT"
+wineserver -k
+kill $XPID 2>/dev/null
+echo "screenshot: $OUT"
