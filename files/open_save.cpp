@@ -108,6 +108,18 @@ bool FolderOf(const char* path, char* folder, DWORD size)
     return true;
 }
 
+// Whether the target can be replaced now: not held by another program
+// without sharing. Asked first so that a refusal leaves nothing behind.
+bool CanReplace(const char* path)
+{
+    HANDLE h = CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           NULL, OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}
+
 void InitDialog(OPENFILENAMEA* ofn, char* file)
 {
     std::memset(ofn, 0, sizeof *ofn);
@@ -265,7 +277,7 @@ ErrorCode SaveTextFile(const char* path)
     BOOL replaced;
     if (attributes == INVALID_FILE_ATTRIBUTES)
         replaced = MoveFileExA(temporary, path, MOVEFILE_WRITE_THROUGH);
-    else if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+    else if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) || !CanReplace(path))
         replaced = FALSE;
     else
         replaced = ReplaceFileA(path, temporary, NULL, REPLACEFILE_WRITE_THROUGH, NULL, NULL);

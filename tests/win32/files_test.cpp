@@ -1,0 +1,369 @@
+// Opening and saving real files in all twelve code combinations, through
+// every way a user has: the command line, a drop, the Open and Save
+// commands with their dialogs; and the failures a user meets.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "app/appstate.h"
+#include "app/shell.h"
+#include "files/files.h"
+#include "harness.h"
+#include "res/resource.h"
+
+namespace {
+
+struct Combination {
+    const char* file;  // made by the peers
+    int kanji;         // KanjiCode
+    int lineBreak;     // LineBreakCode
+    UINT kanjiItem;
+    UINT lineBreakItem;
+};
+
+// The menu items that choose each code: a lone LF is UNIX, a lone CR Macintosh.
+const Combination kCombinations[] = {
+    {"sjis-crlf.txt", 3, 4, IDM_KANJI_SJIS, IDM_LB_WINDOWS}, {"sjis-lf.txt", 3, 3, IDM_KANJI_SJIS, IDM_LB_UNIX},
+    {"sjis-cr.txt", 3, 2, IDM_KANJI_SJIS, IDM_LB_MAC},       {"sjis-lfcr.txt", 3, 1, IDM_KANJI_SJIS, IDM_LB_REVWIN},
+    {"euc-crlf.txt", 2, 4, IDM_KANJI_EUC, IDM_LB_WINDOWS},   {"euc-lf.txt", 2, 3, IDM_KANJI_EUC, IDM_LB_UNIX},
+    {"euc-cr.txt", 2, 2, IDM_KANJI_EUC, IDM_LB_MAC},         {"euc-lfcr.txt", 2, 1, IDM_KANJI_EUC, IDM_LB_REVWIN},
+    {"jis-crlf.txt", 1, 4, IDM_KANJI_JIS, IDM_LB_WINDOWS},   {"jis-lf.txt", 1, 3, IDM_KANJI_JIS, IDM_LB_UNIX},
+    {"jis-cr.txt", 1, 2, IDM_KANJI_JIS, IDM_LB_MAC},         {"jis-lfcr.txt", 1, 1, IDM_KANJI_JIS, IDM_LB_REVWIN},
+};
+
+class FilesTest : public EditorTest {
+protected:
+    void SetUp() override
+    {
+        reference_ = ReadFileBytes(DataFile("reference.txt"));
+        ASSERT_GT(reference_.size(), 1000u) << "test data missing: " << DataFile("reference.txt");
+    }
+    void ExpectLoaded(const Combination& c, const std::string& path)
+    {
+        EXPECT_EQ(PaneText(AppState.hwndEdit) == reference_, true) << c.file;
+        EXPECT_EQ(AppState.detectedKanji, c.kanji) << c.file;
+        EXPECT_EQ(AppState.detectedLineBreak, c.lineBreak) << c.file;
+        EXPECT_STREQ(AppState.filePath, path.c_str());
+        EXPECT_EQ(WindowText(main_), "VEXA Edit ! : " + path);
+        EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 0) << c.file;
+    }
+    std::string reference_;
+};
+
+// A real drop structure with one or more paths.
+HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    std::size_t size = sizeof(DROPFILES) + 1;
+    for (const auto& p : paths)
+        size += p.size() + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* names = reinterpret_cast<char*>(drop + 1);
+    for (const auto& p : paths) {
+        std::memcpy(names, p.c_str(), p.size() + 1);
+        names += p.size() + 1;
+    }
+    GlobalUnlock(block);
+    return static_cast<HDROP>(block);
+}
+
+void Drop(HWND window, const std::vector<std::string>& paths)
+{
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+}
+
+bool NoTemporaryFiles(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "*.tmp").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return true;
+    FindClose(h);
+    return false;
+}
+
+TEST_F(FilesTest, LoadTextFileEveryCombination)
+{
+    Start();
+    for (const auto& c : kCombinations) {
+        ProgressWindowCounter progress;
+        ASSERT_EQ(LoadTextFile(DataFile(c.file).c_str()), EC_SUCCESS) << c.file;
+        EXPECT_EQ(PaneText(AppState.hwndEdit) == reference_, true) << c.file;
+        EXPECT_EQ(AppState.detectedKanji, c.kanji) << c.file;
+        EXPECT_EQ(AppState.detectedLineBreak, c.lineBreak) << c.file;
+        EXPECT_EQ(progress.count(), 2) << c.file;
+        // Painted only when the shown value changes: at most 21 per pass.
+        EXPECT_LE(LastFlowStatistics.meterPaints, 42u);
+        EXPECT_GT(LastFlowStatistics.advances, LastFlowStatistics.meterPaints);
+        // LoadTextFile leaves the path to its caller.
+        EXPECT_STREQ(AppState.filePath, "NewFile.txt");
+    }
+}
+
+TEST_F(FilesTest, CommandLineEveryCombination)
+{
+    for (const auto& c : kCombinations) {
+        std::string path = DataFile(c.file);
+        ProgressWindowCounter progress;
+        Start("\"" + path + "\"");
+        ExpectLoaded(c, path);
+        EXPECT_EQ(progress.count(), 2) << c.file;
+        Close();
+    }
+}
+
+TEST_F(FilesTest, DropEveryCombination)
+{
+    Start();
+    for (const auto& c : kCombinations) {
+        ProgressWindowCounter progress;
+        std::string path = DataFile(c.file);
+        Drop(main_, {path, DataFile("reference.txt")});  // only the first is opened
+        ExpectLoaded(c, path);
+        EXPECT_EQ(progress.count(), 2) << c.file;
+    }
+}
+
+TEST_F(FilesTest, OpenCommandEveryCombination)
+{
+    Start();
+    for (const auto& c : kCombinations) {
+        ProgressWindowCounter progress;
+        Answerer answers;
+        std::string path = DataFile(c.file);
+        answers.Type(path);
+        Command(IDM_OPEN);
+        Pump();
+        EXPECT_TRUE(answers.Done());
+        EXPECT_EQ(answers.unexpected, 0);
+        ExpectLoaded(c, path);
+        EXPECT_EQ(progress.count(), 2) << c.file;
+    }
+}
+
+TEST_F(FilesTest, SaveCommandWritesWhatThePeersWrite)
+{
+    Start();
+    std::string folder = TestFolder();
+    for (const auto& c : kCombinations) {
+        SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(reference_.c_str()));
+        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+        Command(c.kanjiItem);
+        Command(c.lineBreakItem);
+        std::string path = folder + c.file;
+        ProgressWindowCounter progress;
+        Answerer answers;
+        answers.Type(path);
+        Command(IDM_SAVE);
+        Pump();
+        EXPECT_EQ(answers.unexpected, 0);
+        std::string written = ReadFileBytes(path), peer = ReadFileBytes(DataFile(c.file));
+        EXPECT_EQ(written.size(), peer.size()) << c.file;
+        EXPECT_TRUE(written == peer) << c.file;
+        EXPECT_EQ(progress.count(), 2) << c.file;
+        EXPECT_EQ(WindowText(main_), "VEXA Edit ! : " + path);
+        EXPECT_STREQ(AppState.filePath, path.c_str());
+        EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 0);
+    }
+    EXPECT_TRUE(NoTemporaryFiles(folder));
+}
+
+TEST_F(FilesTest, SaveOverAnExistingFileAsksFirst)
+{
+    Start();
+    std::string path = TestFolder() + "existing.txt";
+    WriteFileBytes(path, "old contents");
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new\r\n"));
+    Answerer answers;
+    answers.Type(path).Press(IDYES);
+    Command(IDM_SAVE);
+    Pump();
+    ASSERT_EQ(answers.boxes.size(), 1u);  // the dialog's overwrite question
+    EXPECT_EQ(answers.unexpected, 0);
+    EXPECT_EQ(ReadFileBytes(path), "new\r\n");
+}
+
+TEST_F(FilesTest, AutoWritesEachFileBackInItsOwnCodes)
+{
+    Start();
+    std::string folder = TestFolder();
+    for (const auto& c : kCombinations) {
+        std::string original = DataFile(c.file);
+        ASSERT_EQ(LoadTextFile(original.c_str()), EC_SUCCESS);
+        std::string copy = folder + c.file;
+        Answerer answers;
+        answers.Type(copy);
+        Command(IDM_SAVE);
+        Pump();
+        EXPECT_TRUE(ReadFileBytes(copy) == ReadFileBytes(original)) << c.file;
+    }
+}
+
+TEST_F(FilesTest, StartValuesWriteThePaneTextUnchanged)
+{
+    Start();
+    std::string path = TestFolder() + "plain.txt";
+    const char text[] = "\x82\xA0\r\nline two\r\n";
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    ASSERT_EQ(SaveTextFile(path.c_str()), EC_SUCCESS);
+    EXPECT_EQ(Hex(ReadFileBytes(path)), Hex(text));
+}
+
+TEST_F(FilesTest, MissingDroppedFileIsReported)
+{
+    Start();
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("kept"));
+    Answerer answers;
+    answers.Press(IDOK);
+    Drop(main_, {TestFolder() + "not-there.txt"});
+    Pump();
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(Hex(answers.boxes[0].caption), Hex("ファイルの読み込み"));
+    EXPECT_EQ(Hex(answers.boxes[0].text), Hex("ファイルを開く際に問題が起きました。"));
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "kept");
+    EXPECT_STREQ(AppState.filePath, "NewFile.txt");
+    EXPECT_EQ(WindowText(main_), "VEXA Edit ! : NewFile.txt");
+}
+
+TEST_F(FilesTest, FileWhoseSizeDiffersFromItsContentGives4)
+{
+    // Under Wine a file of /proc reports the size 0 and then reads bytes:
+    // what a file that grew between the size and the read looks like.
+    Start();
+    Answerer answers;
+    answers.Press(IDOK);
+    Drop(main_, {"Z:\\proc\\self\\status"});
+    Pump();
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(Hex(answers.boxes[0].text), Hex("ファイル入出力で障害が起きました。"));
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "");
+}
+
+TEST_F(FilesTest, FailedSavesLeaveThePreviousFileIntact)
+{
+    Start();
+    std::string folder = TestFolder();
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new text"));
+
+    // A folder as the target.
+    std::string sub = folder + "a folder";
+    CreateDirectoryA(sub.c_str(), NULL);
+    EXPECT_EQ(SaveTextFile(sub.c_str()), EC_OPEN_FAILED);
+    EXPECT_NE(GetFileAttributesA(sub.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_TRUE(NoTemporaryFiles(folder)) << "folder";
+
+    // A read-only file.
+    std::string readOnly = folder + "read-only.txt";
+    WriteFileBytes(readOnly, "precious");
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(SaveTextFile(readOnly.c_str()), EC_OPEN_FAILED);
+    EXPECT_EQ(ReadFileBytes(readOnly), "precious");
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(NoTemporaryFiles(folder)) << "read-only";
+
+    // A file another program holds open without sharing.
+    std::string locked = folder + "locked.txt";
+    WriteFileBytes(locked, "in use");
+    HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(SaveTextFile(locked.c_str()), EC_OPEN_FAILED);
+    CloseHandle(holder);
+    EXPECT_EQ(ReadFileBytes(locked), "in use");
+    EXPECT_TRUE(NoTemporaryFiles(folder)) << "locked";
+
+    // A folder that does not exist.
+    EXPECT_EQ(SaveTextFile((folder + "no\\such\\folder.txt").c_str()), EC_OPEN_FAILED);
+    EXPECT_TRUE(NoTemporaryFiles(folder));
+}
+
+TEST_F(FilesTest, FailedSaveCommandShowsTheBoxAndChangesNothing)
+{
+    Start();
+    std::string path = TestFolder() + "read-only.txt";
+    WriteFileBytes(path, "precious");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new"));
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+    Answerer answers;
+    answers.Type(path).Press(IDYES).Press(IDOK);
+    Command(IDM_SAVE);
+    Pump();
+    ASSERT_FALSE(answers.boxes.empty());
+    const SeenBox& box = answers.boxes.back();
+    EXPECT_EQ(Hex(box.caption), Hex("ファイルの保存"));
+    EXPECT_EQ(Hex(box.text), Hex("ファイルを開く際に問題が起きました。"));
+    EXPECT_EQ(box.owner, main_);
+    EXPECT_EQ(ReadFileBytes(path), "precious");
+    EXPECT_STREQ(AppState.filePath, "NewFile.txt");
+    EXPECT_EQ(WindowText(main_), "VEXA Edit ! : NewFile.txt");
+    EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 1);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FilesTest, CancelledSaveChangesNothing)
+{
+    Start();
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+    Answerer answers;
+    answers.CancelDialog();
+    Command(IDM_SAVE);
+    Pump();
+    EXPECT_TRUE(answers.boxes.empty());
+    EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 1);
+    EXPECT_EQ(WindowText(main_), "VEXA Edit ! : NewFile.txt");
+}
+
+TEST_F(FilesTest, DropOnEditedTextAsksFirst)
+{
+    Start();
+    std::string path = DataFile("euc-lf.txt");
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("draft"));
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+    {
+        // Yes, then the save dialog cancelled: a notice, nothing loaded.
+        Answerer answers;
+        answers.Press(IDYES).CancelDialog().Press(IDOK);
+        Drop(main_, {path});
+        Pump();
+        ASSERT_EQ(answers.boxes.size(), 2u);
+        EXPECT_EQ(Hex(answers.boxes[1].caption), Hex("ドラッグ＆ドロップ"));
+        EXPECT_EQ(Hex(answers.boxes[1].text), Hex("ファイルの保存と読み込みを中断しました。"));
+        EXPECT_EQ(PaneText(AppState.hwndEdit), "draft");
+    }
+    {
+        Answerer answers;
+        answers.Press(IDCANCEL);
+        Drop(main_, {path});
+        Pump();
+        EXPECT_EQ(PaneText(AppState.hwndEdit), "draft");
+    }
+    {
+        Answerer answers;
+        answers.Press(IDNO);
+        Drop(main_, {path});
+        Pump();
+        EXPECT_TRUE(PaneText(AppState.hwndEdit) == reference_);
+        EXPECT_STREQ(AppState.filePath, path.c_str());
+    }
+}
+
+TEST_F(FilesTest, OpenOnEditedTextSavesFirstWhenAskedTo)
+{
+    Start();
+    std::string saved = TestFolder() + "draft.txt";
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("draft\r\n"));
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+    Answerer answers;
+    answers.Press(IDYES).Type(saved).Type(DataFile("jis-lf.txt"));
+    Command(IDM_OPEN);
+    Pump();
+    EXPECT_EQ(answers.unexpected, 0);
+    EXPECT_EQ(ReadFileBytes(saved), "draft\r\n");
+    EXPECT_TRUE(PaneText(AppState.hwndEdit) == reference_);
+    EXPECT_STREQ(AppState.filePath, DataFile("jis-lf.txt").c_str());
+}
+
+}  // namespace
