@@ -1,0 +1,276 @@
+// The command table, check marks and accelerators through the real loop.
+#include <windows.h>
+
+#include "app/appstate.h"
+#include "app/shell.h"
+#include "harness.h"
+#include "res/resource.h"
+
+namespace {
+
+using CommandsTest = EditorTest;
+
+void SetClipboardText(HWND owner, const char* text)
+{
+    OpenClipboard(owner);
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    strcpy(static_cast<char*>(GlobalLock(h)), text);
+    GlobalUnlock(h);
+    SetClipboardData(CF_TEXT, h);
+    CloseClipboard();
+}
+
+std::string ClipboardText(HWND owner)
+{
+    std::string s;
+    OpenClipboard(owner);
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        s = static_cast<const char*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return s;
+}
+
+struct CaptionSearch {
+    std::string caption;
+    int count;
+};
+
+BOOL CALLBACK CountCaption(HWND w, LPARAM l)
+{
+    auto* s = reinterpret_cast<CaptionSearch*>(l);
+    if (IsWindowVisible(w) && WindowText(w) == s->caption)
+        ++s->count;
+    return TRUE;
+}
+
+int CountTopLevel(const std::string& caption)
+{
+    CaptionSearch search{caption, 0};
+    EnumThreadWindows(GetCurrentThreadId(), CountCaption, reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
+
+TEST_F(CommandsTest, KanjiSettingsCheckOneItem)
+{
+    Start();
+    const struct {
+        UINT id;
+        int value;
+    } items[] = {{IDM_KANJI_SJIS, 3}, {IDM_KANJI_EUC, 2}, {IDM_KANJI_JIS, 1}, {IDM_KANJI_AUTO, 0}};
+    for (const auto& item : items) {
+        Command(item.id);
+        EXPECT_EQ(AppState.kanjiSetting, item.value);
+        for (const auto& other : items)
+            EXPECT_EQ(MenuChecked(other.id), other.id == item.id) << item.id << " " << other.id;
+    }
+    EXPECT_EQ(AppState.lineBreakSetting, 0);
+}
+
+TEST_F(CommandsTest, LineBreakSettingsCheckOneItem)
+{
+    Start();
+    // Macintosh is the lone CR, UNIX the lone LF.
+    const struct {
+        UINT id;
+        int value;
+    } items[] = {{IDM_LB_WINDOWS, 4}, {IDM_LB_MAC, 2}, {IDM_LB_UNIX, 3}, {IDM_LB_REVWIN, 1}, {IDM_LB_AUTO, 0}};
+    for (const auto& item : items) {
+        Command(item.id);
+        EXPECT_EQ(AppState.lineBreakSetting, item.value);
+        for (const auto& other : items)
+            EXPECT_EQ(MenuChecked(other.id), other.id == item.id) << item.id << " " << other.id;
+    }
+    // Choosing a setting converts nothing by itself.
+    EXPECT_EQ(AppState.detectedLineBreak, 4);
+}
+
+TEST_F(CommandsTest, CtrlBTwiceReturnsTheSoundSetting)
+{
+    Start();
+    TypeChar(AppState.hwndEdit, 0x02);
+    EXPECT_EQ(AppState.soundOn, 0);
+    EXPECT_FALSE(MenuChecked(IDM_SOUND));
+    TypeChar(AppState.hwndEdit, 0x02);
+    EXPECT_EQ(AppState.soundOn, 1);
+    EXPECT_TRUE(MenuChecked(IDM_SOUND));
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "");  // the key never reached the pane
+}
+
+TEST_F(CommandsTest, EditKeysActOnTheActivePane)
+{
+    Start();
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("hello"));
+    SendMessageA(AppState.hwndEdit, EM_SETSEL, 0, 2);
+    // The menu items, and so their accelerators, follow the pane's last
+    // repaint: a selection is seen once the pane has painted it.
+    Pump();
+    TypeChar(AppState.hwndEdit, 0x03);  // Ctrl+C
+    EXPECT_EQ(ClipboardText(main_), "he");
+    TypeChar(AppState.hwndEdit, 0x18);  // Ctrl+X
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "llo");
+    SendMessageA(AppState.hwndEdit, EM_SETSEL, 3, 3);
+    TypeChar(AppState.hwndEdit, 0x16);  // Ctrl+V
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "llohe");
+    TypeChar(AppState.hwndEdit, 0x1A);  // Ctrl+Z
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "llo");
+    TypeChar(AppState.hwndEdit, 0x01);  // Ctrl+A
+    DWORD start = 9, end = 9;
+    SendMessageA(AppState.hwndEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 3u);
+}
+
+TEST_F(CommandsTest, SplitPaneReceivesEditCommandsButSelectAllSelectsTheMainPane)
+{
+    Start();
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("hello"));
+    Command(IDM_SPLIT);
+    Pump();
+    HWND sub = AppState.hwndEditSub;
+    SetFocus(sub);
+    Pump();
+    ASSERT_EQ(AppState.hwndActiveEdit, sub);
+    SendMessageA(sub, EM_SETSEL, 0, 1);
+    SendMessageA(AppState.hwndEdit, EM_SETSEL, 4, 4);
+    SetClipboardText(main_, "J");
+    TypeChar(sub, 0x16);  // Ctrl+V into the second pane
+    EXPECT_EQ(PaneText(sub), "Jello");
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "Jello");  // copied whole into the main pane
+    EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 1);
+    TypeChar(sub, 0x01);  // Ctrl+A selects the main pane's text
+    DWORD start = 9, end = 9;
+    SendMessageA(AppState.hwndEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 5u);
+    // The split off: the main pane is the target again.
+    Command(IDM_SPLIT);
+    EXPECT_EQ(AppState.hwndActiveEdit, AppState.hwndEdit);
+    SendMessageA(AppState.hwndEdit, EM_SETSEL, 0, 1);
+    Pump();
+    TypeChar(AppState.hwndEdit, 0x18);
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "ello");
+}
+
+TEST_F(CommandsTest, GrayedItemsIgnoreTheirAccelerators)
+{
+    Start();
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("hello"));
+    SetClipboardText(main_, "unchanged");
+    SendMessageA(AppState.hwndEdit, EM_SETSEL, 1, 1);
+    Pump();
+    ASSERT_TRUE(MenuGrayed(IDM_COPY));
+    TypeChar(AppState.hwndEdit, 0x03);
+    EXPECT_EQ(ClipboardText(main_), "unchanged");
+}
+
+TEST_F(CommandsTest, FileAcceleratorsOpenTheDialogsAndExit)
+{
+    Start();
+    {
+        Answerer answers;
+        answers.CancelDialog().CancelDialog();
+        TypeChar(AppState.hwndEdit, 0x0F);  // Ctrl+O
+        Pump();
+        TypeChar(AppState.hwndEdit, 0x13);  // Ctrl+S
+        Pump();
+        EXPECT_EQ(answers.dialogs.size(), 2u);
+        EXPECT_EQ(answers.unexpected, 0);
+    }
+    TypeChar(AppState.hwndEdit, 0x11);  // Ctrl+Q on unedited text
+    Pump();
+    EXPECT_FALSE(Running());
+}
+
+TEST_F(CommandsTest, ExitOnEditedTextAsks)
+{
+    Start();
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+    {
+        Answerer answers;
+        answers.Press(IDCANCEL);
+        Command(IDM_EXIT);
+        Pump();
+        EXPECT_EQ(answers.boxes.size(), 1u);
+        EXPECT_TRUE(Running());
+    }
+    Answerer answers;
+    answers.Press(IDNO);
+    Command(IDM_EXIT);
+    Pump();
+    EXPECT_FALSE(Running());
+}
+
+TEST_F(CommandsTest, FindTwiceOpensTwoFinders)
+{
+    Start();
+    TypeChar(AppState.hwndEdit, 0x06);
+    HWND first = AppState.hwndFinder;
+    TypeChar(AppState.hwndEdit, 0x06);
+    HWND second = AppState.hwndFinder;
+    EXPECT_TRUE(IsWindow(first));
+    EXPECT_TRUE(IsWindow(second));
+    EXPECT_NE(first, second);
+    EXPECT_EQ(CountTopLevel("String finder/replacer"), 2);
+    EXPECT_EQ(GetWindow(second, GW_OWNER), main_);
+}
+
+TEST_F(CommandsTest, AboutTwiceShowsOneBox)
+{
+    Start();
+    Command(IDM_ABOUT);
+    HWND box = AppState.hwndAbout;
+    ASSERT_TRUE(IsWindow(box));
+    Command(IDM_ABOUT);
+    EXPECT_EQ(AppState.hwndAbout, box);
+    EXPECT_EQ(CountTopLevel(WindowText(box)), 1);
+    EXPECT_EQ(Hex(WindowText(box)), Hex("VEXA Edit ! について・・・"));
+}
+
+TEST_F(CommandsTest, PaneNotificationsShowTheirBoxes)
+{
+    Start();
+    Answerer answers;
+    answers.Press(IDOK).Press(IDOK);
+    SendMessageA(main_, WM_COMMAND, MAKEWPARAM(ID_EDIT_MAIN, EN_ERRSPACE), reinterpret_cast<LPARAM>(AppState.hwndEdit));
+    SendMessageA(main_, WM_COMMAND, MAKEWPARAM(ID_EDIT_MAIN, EN_MAXTEXT), reinterpret_cast<LPARAM>(AppState.hwndEdit));
+    ASSERT_EQ(answers.boxes.size(), 2u);
+    EXPECT_EQ(Hex(answers.boxes[0].caption), Hex("システム中の問題"));
+    EXPECT_EQ(Hex(answers.boxes[1].caption), Hex("上限容量の問題"));
+    for (const auto& box : answers.boxes) {
+        EXPECT_EQ(Hex(box.text), Hex("テキストバッファのサイズを超えました。"));
+        EXPECT_EQ(box.owner, main_);
+    }
+}
+
+TEST_F(CommandsTest, TypingInTheSecondPaneUpToItsLimitReportsIt)
+{
+    Start();
+    Command(IDM_SPLIT);
+    HWND sub = AppState.hwndEditSub;
+    SendMessageA(sub, EM_LIMITTEXT, 3, 0);
+    SetFocus(sub);
+    Pump();
+    Answerer answers;
+    answers.Press(IDOK);
+    for (char c : std::string("abcd"))
+        TypeChar(sub, static_cast<unsigned char>(c));
+    Pump();
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(Hex(answers.boxes[0].caption), Hex("上限容量の問題"));
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "abc");
+}
+
+TEST_F(CommandsTest, BlankAndUnknownCommandsDoNothing)
+{
+    Start();
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("same"));
+    EXPECT_EQ(SendMessageA(main_, WM_COMMAND, IDM_BLANK, 0), 0);
+    EXPECT_EQ(SendMessageA(main_, WM_COMMAND, 4242, 0), 0);
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "same");
+    EXPECT_TRUE(Running());
+}
+
+}  // namespace
