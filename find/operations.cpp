@@ -65,11 +65,26 @@ private:
     std::size_t length_ = 0;
 };
 
-long SelectionStart(HWND pane)
+// The edit control counts positions in characters; the snapshot and the
+// scans count bytes. These convert at the boundary.
+long SelectionStart(HWND pane, const Snapshot& snap)
 {
     DWORD start = 0;
     SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-    return static_cast<long>(start);
+    return static_cast<long>(ByteOffsetOfChar(snap.text(), snap.length(), start));
+}
+
+long CharIndex(const Snapshot& snap, std::size_t byteOffset)
+{
+    return static_cast<long>(CharIndexOfByte(snap.text(), snap.length(), byteOffset));
+}
+
+// The characters a match at the byte p spans.
+long Span(const Snapshot& snap, std::size_t p, const char* pattern, std::size_t m)
+{
+    std::size_t chars = 0;
+    MatchSpan(snap.text(), snap.length(), p, pattern, m, &chars);
+    return static_cast<long>(chars);
 }
 
 long FirstVisibleLine(HWND pane) { return static_cast<long>(SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0)); }
@@ -81,14 +96,15 @@ void Redraw(HWND pane, bool on)
         InvalidateRect(pane, NULL, TRUE);
 }
 
-// Scrolls the match's line to the top, as far as the pane can, and selects it.
-void ShowMatch(HWND pane, long p, std::size_t m, long firstLine, bool suspendRedraw)
+// Scrolls the match's line to the top, as far as the pane can, and selects
+// it: characters from `first` up to `end`.
+void ShowMatch(HWND pane, long first, long end, long firstLine, bool suspendRedraw)
 {
     if (suspendRedraw)
         Redraw(pane, false);
-    long line = static_cast<long>(SendMessageA(pane, EM_LINEFROMCHAR, p, 0));
+    long line = static_cast<long>(SendMessageA(pane, EM_LINEFROMCHAR, first, 0));
     SendMessageA(pane, EM_LINESCROLL, 0, line - firstLine);
-    SendMessageA(pane, EM_SETSEL, p, p + static_cast<long>(m));
+    SendMessageA(pane, EM_SETSEL, first, end);
     if (suspendRedraw)
         Redraw(pane, true);
 }
@@ -98,9 +114,9 @@ void ScrollBackTo(HWND pane, long firstLine)
     SendMessageA(pane, EM_LINESCROLL, 0, firstLine - FirstVisibleLine(pane));
 }
 
-void Replace(HWND pane, long p, std::size_t m, const char* replacement)
+void Replace(HWND pane, long first, long end, const char* replacement)
 {
-    SendMessageA(pane, EM_SETSEL, p, p + static_cast<long>(m));
+    SendMessageA(pane, EM_SETSEL, first, end);
     SendMessageA(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement));
 }
 
@@ -114,8 +130,10 @@ long FindNextShown(const Snapshot& snap, long s, long firstLine, const char* pat
         shown = s > end ? s : end;
     }
     DrawFinderMeter(SearchPercent(shown, snap.length()));
-    if (p != kNoMatch)
-        ShowMatch(AppState.hwndActiveEdit, p, m, firstLine, true);
+    if (p != kNoMatch) {
+        long first = CharIndex(snap, p);
+        ShowMatch(AppState.hwndActiveEdit, first, first + Span(snap, p, pattern, m), firstLine, true);
+    }
     return p;
 }
 
@@ -124,11 +142,11 @@ long FindNextShown(const Snapshot& snap, long s, long firstLine, const char* pat
 ErrorCode FindNext(const char* pattern)
 {
     HWND pane = AppState.hwndActiveEdit;
-    long s = SelectionStart(pane);
     long firstLine = FirstVisibleLine(pane);
     Snapshot snap;
     if (!snap.Take())
         return EC_NO_MEMORY;
+    long s = SelectionStart(pane, snap);
     FindNextShown(snap, s, firstLine, pattern, std::strlen(pattern));
     return EC_SUCCESS;
 }
@@ -136,32 +154,36 @@ ErrorCode FindNext(const char* pattern)
 ErrorCode FindPrev(const char* pattern)
 {
     HWND pane = AppState.hwndActiveEdit;
-    long s = SelectionStart(pane);
     long firstLine = FirstVisibleLine(pane);
     Snapshot snap;
     if (!snap.Take())
         return EC_NO_MEMORY;
+    long s = SelectionStart(pane, snap);
     std::size_t m = std::strlen(pattern);
     long p = s >= 1 ? FindBackward(snap.text(), snap.length(), s - 1, pattern, m) : kNoMatch;
     DrawFinderMeter(p == kNoMatch ? 0 : SearchPercent(p, snap.length()));
-    if (p != kNoMatch)
-        ShowMatch(pane, p, m, firstLine, true);
+    if (p != kNoMatch) {
+        long first = CharIndex(snap, p);
+        ShowMatch(pane, first, first + Span(snap, p, pattern, m), firstLine, true);
+    }
     return EC_SUCCESS;
 }
 
 ErrorCode ReplaceNext(const char* pattern, const char* replacement)
 {
     HWND pane = AppState.hwndActiveEdit;
-    long s = SelectionStart(pane);
     long firstLine = FirstVisibleLine(pane);
     Snapshot snap;
     if (!snap.Take())
         return EC_NO_MEMORY;
+    long s = SelectionStart(pane, snap);
     std::size_t m = std::strlen(pattern);
     long p = FindNextShown(snap, s, firstLine, pattern, m);
     if (p != kNoMatch &&
-        MessageBoxA(AppState.hwndMain, "置換しますか？", "発見しました", MB_YESNO | MB_ICONQUESTION) == IDYES)
-        Replace(AppState.hwndEdit, p, m, replacement);
+        MessageBoxA(AppState.hwndMain, "置換しますか？", "発見しました", MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        long first = CharIndex(snap, p);
+        Replace(AppState.hwndEdit, first, first + Span(snap, p, pattern, m), replacement);
+    }
     return EC_SUCCESS;
 }
 
@@ -179,10 +201,12 @@ ErrorCode ReplaceAll(const char* pattern, const char* replacement)
     std::size_t p = 0;
     BoundaryWalker walker(snap.text(), snap.length());
     while (p + m <= snap.length()) {
-        if (walker.IsBoundary(p) && MatchesAt(snap.text(), snap.length(), p, pattern, m)) {
+        std::size_t chars = 0;
+        if (walker.IsBoundary(p) && MatchSpan(snap.text(), snap.length(), p, pattern, m, &chars)) {
             ++count;
             DrawFinderMeter(SearchPercent(static_cast<long>(p), snap.length()));
-            Replace(AppState.hwndEdit, static_cast<long>(p), m, replacement);
+            long first = static_cast<long>(walker.CharIndex());
+            Replace(AppState.hwndEdit, first, first + static_cast<long>(chars), replacement);
             // The text before p is unchanged, so p stays a boundary.
             walker.ResetAt(p);
             p += r;
@@ -205,24 +229,26 @@ ErrorCode ReplaceAll(const char* pattern, const char* replacement)
 ErrorCode ReplaceRepeat(const char* pattern, const char* replacement)
 {
     HWND pane = AppState.hwndActiveEdit;
-    long s = SelectionStart(pane);
     long firstLine = FirstVisibleLine(pane);
     Snapshot snap;
     if (!snap.Take())
         return EC_NO_MEMORY;
+    long s = SelectionStart(pane, snap);
     const std::size_t m = std::strlen(pattern);
     const std::size_t r = std::strlen(replacement);
     bool stop = false;
     std::size_t p = static_cast<std::size_t>(s + 1);
     BoundaryWalker walker(snap.text(), snap.length());
     while (p + m <= snap.length() && !stop) {
-        if (!walker.IsBoundary(p) || !MatchesAt(snap.text(), snap.length(), p, pattern, m)) {
+        std::size_t chars = 0;
+        if (!walker.IsBoundary(p) || !MatchSpan(snap.text(), snap.length(), p, pattern, m, &chars)) {
             ++p;
             continue;
         }
         DrawFinderMeter(SearchPercent(static_cast<long>(p), snap.length()));
         firstLine = FirstVisibleLine(pane);
-        ShowMatch(pane, static_cast<long>(p), m, firstLine, false);
+        long first = static_cast<long>(walker.CharIndex());
+        ShowMatch(pane, first, first + static_cast<long>(chars), firstLine, false);
         int answer = MessageBoxA(AppState.hwndMain, "この文字列を置換しますか？", "連続後方置換の実行",
                                  MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {

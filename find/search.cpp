@@ -15,13 +15,51 @@ bool BoundaryWalker::IsBoundary(std::size_t p)
         unsigned char c = static_cast<unsigned char>(text_[position_]);
         bool pair = position_ + 1 < length_ && IsShiftJisPair(c, static_cast<unsigned char>(text_[position_ + 1]));
         position_ += pair ? 2 : 1;
+        ++chars_;
     }
     return position_ == p;
+}
+
+std::size_t ByteOffsetOfChar(const char* text, std::size_t length, std::size_t charIndex)
+{
+    std::size_t b = 0;
+    for (std::size_t c = 0; b < length && c < charIndex; ++c) {
+        bool pair = b + 1 < length &&
+                    IsShiftJisPair(static_cast<unsigned char>(text[b]), static_cast<unsigned char>(text[b + 1]));
+        b += pair ? 2 : 1;
+    }
+    return b;
+}
+
+std::size_t CharIndexOfByte(const char* text, std::size_t length, std::size_t byteOffset)
+{
+    BoundaryWalker walker(text, length);
+    if (byteOffset > length)
+        byteOffset = length;
+    walker.IsBoundary(byteOffset);
+    return walker.CharIndex();
 }
 
 bool MatchesAt(const char* text, std::size_t length, std::size_t p, const char* pattern, std::size_t m)
 {
     return m > 0 && p + m <= length && std::memcmp(text + p, pattern, m) == 0;
+}
+
+bool MatchSpan(const char* text, std::size_t length, std::size_t p, const char* pattern, std::size_t m,
+               std::size_t* chars)
+{
+    if (!MatchesAt(text, length, p, pattern, m))
+        return false;
+    std::size_t b = p, n = 0;
+    while (b < p + m) {
+        bool pair = b + 1 < length &&
+                    IsShiftJisPair(static_cast<unsigned char>(text[b]), static_cast<unsigned char>(text[b + 1]));
+        b += pair ? 2 : 1;
+        ++n;
+    }
+    if (chars)
+        *chars = n;
+    return b == p + m;
 }
 
 long FindForward(const char* text, std::size_t length, long from, const char* pattern, std::size_t m)
@@ -37,7 +75,7 @@ long FindForward(const char* text, std::size_t length, long from, const char* pa
         if (!hit)
             break;
         p = static_cast<std::size_t>(static_cast<const char*>(hit) - text);
-        if (walker.IsBoundary(p) && std::memcmp(text + p, pattern, m) == 0)
+        if (walker.IsBoundary(p) && MatchSpan(text, length, p, pattern, m))
             return static_cast<long>(p);
         ++p;
     }
@@ -59,7 +97,7 @@ long FindBackward(const char* text, std::size_t length, long from, const char* p
         if (!hit)
             break;
         p = static_cast<std::size_t>(static_cast<const char*>(hit) - text);
-        if (walker.IsBoundary(p) && std::memcmp(text + p, pattern, m) == 0)
+        if (walker.IsBoundary(p) && MatchSpan(text, length, p, pattern, m))
             found = static_cast<long>(p);
     }
     return found;

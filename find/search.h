@@ -11,13 +11,17 @@ constexpr long kNoMatch = -1;
 // Whether c can begin a two-byte character and d complete it.
 bool IsShiftJisPair(unsigned char c, unsigned char d);
 
-// Walks character boundaries forward from a known boundary.
+// Walks character boundaries forward from a known boundary, counting the
+// characters it passes: the edit control counts its positions in
+// characters, the snapshot in bytes.
 class BoundaryWalker {
 public:
     BoundaryWalker(const char* text, std::size_t length) : text_(text), length_(length) {}
     // Whether a character begins at p (p at or after the last position asked).
     bool IsBoundary(std::size_t p);
-    // The text changed from p on; p is a boundary.
+    // Characters before the position last walked to.
+    std::size_t CharIndex() const { return chars_; }
+    // The text changed from p on; p is the boundary last walked to.
     void ResetAt(std::size_t p) { position_ = p; }
     void SetText(const char* text, std::size_t length)
     {
@@ -29,10 +33,24 @@ private:
     const char* text_;
     std::size_t length_;
     std::size_t position_ = 0;
+    std::size_t chars_ = 0;
 };
+
+// The byte offset of the character at charIndex (the end for an index past
+// the last character).
+std::size_t ByteOffsetOfChar(const char* text, std::size_t length, std::size_t charIndex);
+
+// The number of characters in the first byteOffset bytes.
+std::size_t CharIndexOfByte(const char* text, std::size_t length, std::size_t byteOffset);
 
 // The m bytes of the pattern stand at p (p + m <= length).
 bool MatchesAt(const char* text, std::size_t length, std::size_t p, const char* pattern, std::size_t m);
+
+// A match at the boundary p: the pattern's bytes stand there and end on a
+// boundary too, so that no half character is selected. *chars, when given,
+// receives the number of characters the match spans.
+bool MatchSpan(const char* text, std::size_t length, std::size_t p, const char* pattern, std::size_t m,
+               std::size_t* chars = nullptr);
 
 // The first match at from or after, or kNoMatch.
 long FindForward(const char* text, std::size_t length, long from, const char* pattern, std::size_t m);

@@ -91,3 +91,32 @@ TEST(Search, Percent)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Search, MatchesEndOnABoundaryToo)
+{
+    // A pattern ending in a lone first byte would select half of あ.
+    std::string text = "a\x82\xA0";
+    EXPECT_EQ(Forward(text, 0, "a\x82"), kNoMatch);
+    std::size_t chars = 0;
+    EXPECT_TRUE(MatchSpan(text.data(), text.size(), 0, "a\x82\xA0", 3, &chars));
+    EXPECT_EQ(chars, 2u);
+}
+
+TEST(Search, CharactersAndBytes)
+{
+    // 表 ソ \ ァ @ : the pane counts 5 characters where the text has 8 bytes.
+    std::string text = "\x95\x5C\x83\x5C\\\x83\x40@";
+    const std::size_t bytes[] = {0, 2, 4, 5, 7, 8};
+    for (std::size_t c = 0; c < 6; ++c) {
+        EXPECT_EQ(ByteOffsetOfChar(text.data(), text.size(), c), bytes[c]) << c;
+        EXPECT_EQ(CharIndexOfByte(text.data(), text.size(), bytes[c]), c) << c;
+    }
+    EXPECT_EQ(ByteOffsetOfChar(text.data(), text.size(), 99), 8u);
+    BoundaryWalker w(text.data(), text.size());
+    ASSERT_TRUE(w.IsBoundary(5));
+    EXPECT_EQ(w.CharIndex(), 3u);
+}
+
+}  // namespace
