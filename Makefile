@@ -5,7 +5,7 @@ FUZZ   := build/fuzz
 JOBS   ?= 2
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup build native win32 test test-native test-win32 fuzz fuzz-short bench run screenshot clean
+.PHONY: all setup build native win32 test test-native test-win32 fuzz fuzz-short bench run screenshot dist clean
 
 all: build
 
@@ -52,7 +52,7 @@ fuzz-short: fuzz-build
 fuzz:
 	$(MAKE) fuzz-short FUZZ_SECONDS=600
 
-bench: setup native
+bench: setup native win32
 	sh bench/run.sh
 
 # Starts the editor under Wine on a bundled sample. Without a display of
@@ -66,8 +66,27 @@ run: setup win32
 	  cd $(WIN32) && xvfb-run -a -s "-screen 0 1024x768x24" ../../tools/wine-run.sh vexaedit.exe "$$(WINEPREFIX=$(CURDIR)/build/wineprefix winepath -w $(CURDIR)/samples/welcome-sjis-crlf.txt)"; \
 	fi
 
+# PNGs of the window as a user sees it: the sample loaded, the window split
+# (Alt+S, E), and the About box (Alt+A).
 screenshot: setup win32
 	tools/screenshot.sh $(CURDIR)/build/screenshot.png
+	tools/screenshot.sh $(CURDIR)/build/screenshot-split.png "alt+s e"
+	tools/screenshot.sh $(CURDIR)/build/screenshot-about.png "alt+a"
+
+# A zip for Windows users: static executables, sounds, samples, read-mes in
+# Shift-JIS and ASCII with CR LF.
+DIST := build/dist/vexaedit-1.00
+dist: setup native win32
+	rm -rf $(DIST) build/vexaedit-1.00.zip
+	mkdir -p $(DIST)/samples
+	cp $(WIN32)/vexaedit.exe $(WIN32)/vexa-convert.exe $(WIN32)/res/Sound1.WAV $(WIN32)/res/Sound2.WAV $(WIN32)/res/Sound3.WAV $(DIST)/
+	cp samples/*.txt $(DIST)/samples/
+	iconv -f UTF-8 -t CP932 dist/README-ja.txt >$(DIST)/README-ja.tmp
+	$(NATIVE)/vexa-convert --kanji=sjis --linebreak=crlf $(DIST)/README-ja.tmp $(DIST)/README-ja.txt >/dev/null
+	$(NATIVE)/vexa-convert --kanji=sjis --linebreak=crlf dist/README-en.txt $(DIST)/README-en.txt >/dev/null
+	rm $(DIST)/README-ja.tmp
+	cd build/dist && zip -q -r ../vexaedit-1.00.zip vexaedit-1.00
+	@echo "dist: build/vexaedit-1.00.zip"; unzip -l build/vexaedit-1.00.zip
 
 clean:
 	rm -rf build

@@ -14,6 +14,7 @@ struct FlowStatistics {
     unsigned meterPaints;
     unsigned long long advances;
     double paneSeconds;     // inside WM_SETTEXT / WM_GETTEXT of the pane
+    double diskSeconds;     // writing the file through to the disk and replacing the target
     double totalSeconds;
 };
 extern FlowStatistics LastFlowStatistics;

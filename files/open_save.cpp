@@ -87,8 +87,10 @@ private:
     HANDLE h_;
 };
 
-void FinishStatistics(const ConversionProgress& progress, double started, double paneSeconds)
+void FinishStatistics(const ConversionProgress& progress, double started, double paneSeconds,
+                      double diskSeconds = 0)
 {
+    LastFlowStatistics.diskSeconds = diskSeconds;
     LastFlowStatistics.progressWindows = progress.windows;
     LastFlowStatistics.meterPaints = progress.paints;
     LastFlowStatistics.advances = progress.advances;
@@ -255,6 +257,7 @@ ErrorCode SaveTextFile(const char* path)
     SavedText saved = ConvertTextOnSave(text.get(), textSize, output.get(), outputSize, kanji, lineBreak,
                                         &progress.observer);
 
+    const double diskStarted = Now();
     char folder[MAX_PATH];
     char temporary[MAX_PATH];
     if (!FolderOf(path, folder, sizeof folder) || !GetTempFileNameA(folder, "vx", 0, temporary))
@@ -285,6 +288,6 @@ ErrorCode SaveTextFile(const char* path)
         DeleteFileA(temporary);
         return EC_OPEN_FAILED;
     }
-    FinishStatistics(progress, started, paneSeconds);
+    FinishStatistics(progress, started, paneSeconds, Now() - diskStarted);
     return EC_SUCCESS;
 }

@@ -6,7 +6,7 @@ set -e
 PKGS="cmake make g++ g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 \
 xvfb xauth x11-utils xdotool imagemagick fonts-ipafont locales nkf edict \
 manpages-ja googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev \
-hyperfine time zip"
+hyperfine time zip unzip"
 
 missing=""
 for p in $PKGS; do

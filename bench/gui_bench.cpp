@@ -1,0 +1,198 @@
+// Figures of the real editor under Wine: opening and saving large files,
+// typing in a split window, and finding and replacing.
+//
+//     gui_bench.exe FOLDER     (FOLDER holds edict1m.euc and edict10m.euc)
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/appstate.h"
+#include "app/shell.h"
+#include "files/files.h"
+#include "find/finder.h"
+#include "res/resource.h"
+
+namespace {
+
+HACCEL accelerators;
+
+double Now()
+{
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        if (msg.message != WM_QUIT)
+            DispatchLoopMessage(&msg, accelerators);
+}
+
+void Start(const std::string& commandLine)
+{
+    StartApplication(GetModuleHandleA(NULL), commandLine.c_str(), SW_SHOWNORMAL, &accelerators);
+    Pump();
+}
+
+void Stop()
+{
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
+    DestroyWindow(AppState.hwndMain);
+    Pump();
+    FinishApplication();
+}
+
+// Answers every message box with its default button, so that ReplaceAll's
+// result box does not wait for a user.
+void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = FindWindowA("#32770", NULL);
+    if (box && GetDlgItem(box, 0xFFFF) && !GetDlgItem(box, IDC_FIND_TEXT))
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+void OpenAndSave(const std::string& folder, const char* name)
+{
+    std::string path = folder + "\\" + name;
+    double t0 = Now();
+    Start("\"" + path + "\"");
+    FlowStatistics load = LastFlowStatistics;
+    double started = Now() - t0;
+    SendMessageA(AppState.hwndMain, WM_COMMAND, IDM_KANJI_JIS, 0);
+    std::string out = folder + "\\saved-" + name + ".jis";
+    ErrorCode saved = SaveTextFile(out.c_str());
+    FlowStatistics save = LastFlowStatistics;
+    Stop();
+    double total = load.totalSeconds + save.totalSeconds;
+    double pane = load.paneSeconds + save.paneSeconds;
+    std::printf("open+save %-13s load %.3f s (pane %.3f s, %u paints of %llu advances), save as JIS %.3f s "
+                "(pane %.3f s, %u paints)%s\n",
+                name, load.totalSeconds, load.paneSeconds, load.meterPaints, load.advances, save.totalSeconds,
+                save.paneSeconds, save.meterPaints, saved == EC_SUCCESS ? "" : " SAVE FAILED");
+    std::printf("  total %.3f s, outside WM_SETTEXT/WM_GETTEXT %.3f s = %.1f %% (of it, writing through to the disk "
+                "%.3f s); whole start-up %.3f s\n",
+                total, total - pane, 100.0 * (total - pane) / total, save.diskSeconds, started);
+}
+
+// What one progress window costs, shown and taken down again.
+void ProgressWindowCost()
+{
+    Start("");
+    const int n = 20;
+    double t0 = Now();
+    for (int i = 0; i < n; ++i)
+        DestroyWindow(CreateDialogParamA(AppState.hInstance, "CRCONV", AppState.hwndMain, NULL, 0));
+    std::printf("one progress window shown and destroyed: %.1f ms\n", 1000 * (Now() - t0) / n);
+    Stop();
+}
+
+void TypeInSplit(const std::string& folder, const char* name)
+{
+    Start("\"" + folder + "\\" + name + "\"");
+    SendMessageA(AppState.hwndMain, WM_COMMAND, IDM_SPLIT, 0);
+    Pump();
+    SetFocus(AppState.hwndEdit);
+    const int keys = 10;
+    double worst = 0, sum = 0;
+    for (int i = 0; i < keys; ++i) {
+        MSG msg = {AppState.hwndEdit, WM_CHAR, 'x', 1, 0, {0, 0}};
+        double t0 = Now();
+        DispatchLoopMessage(&msg, accelerators);  // the edit, EN_CHANGE and the copy into the other pane
+        double t = Now() - t0;
+        sum += t;
+        worst = t > worst ? t : worst;
+        Pump();
+    }
+    int a = GetWindowTextLengthA(AppState.hwndEdit), b = GetWindowTextLengthA(AppState.hwndEditSub);
+    std::printf("typing in a split window, %-12s %.1f ms a key (worst %.1f ms)%s\n", name, 1000 * sum / keys,
+                1000 * worst, a == b ? "" : " PANES DIFFER");
+    Stop();
+}
+
+std::string Filler(std::size_t bytes, const char* tail)
+{
+    std::string text;
+    const char line[] = "\x82\xA0\x82\xA2\x82\xA4 filler text for the finder \x8A\xBF\x8E\x9A\r\n";
+    while (text.size() + sizeof line < bytes)
+        text += line;
+    return text + tail;
+}
+
+void FindAcross(std::size_t bytes)
+{
+    Start("");
+    std::string text = Filler(bytes, "NEEDLE\r\n");
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(AppState.hwndEdit, EM_SETSEL, 0, 0);
+    double t0 = Now();
+    FindNext("NEEDLE");
+    double t = Now() - t0;
+    DWORD s = 0;
+    SendMessageA(AppState.hwndEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&s), 0);
+    std::printf("FindNext across %5.1f MB, match at the end: %.3f s%s\n", bytes / 1048576.0, t, s > 0 ? "" : " NOT FOUND");
+    Stop();
+}
+
+void ReplaceMany(int matches)
+{
+    Start("");
+    // 1 MB with the matches spread evenly through it.
+    std::string text;
+    const std::size_t bytes = 1 << 20;
+    const std::size_t every = bytes / matches;
+    std::string block = Filler(every - 6, "MATCH");
+    while (text.size() + block.size() <= bytes)
+        text += block;
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    UINT_PTR timer = SetTimer(NULL, 0, 100, CloseBoxes);
+    double t0 = Now();
+    ReplaceAll("MATCH", "HIT");
+    double t = Now() - t0;
+    KillTimer(NULL, timer);
+    std::printf("ReplaceAll, %5d matches in 1 MB: %.2f s (%.1f ms a replacement)\n", matches, t, 1000 * t / matches);
+    Stop();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: gui_bench FOLDER [open|type|find|replace]...\n");
+        return 64;
+    }
+    std::setvbuf(stdout, NULL, _IONBF, 0);  // each figure as soon as it is measured
+    std::string folder = argv[1];
+    auto wanted = [&](const char* part) {
+        if (argc == 2)
+            return true;
+        for (int i = 2; i < argc; ++i)
+            if (std::string(argv[i]) == part)
+                return true;
+        return false;
+    };
+    if (wanted("open")) {
+        OpenAndSave(folder, "edict1m.euc");
+        OpenAndSave(folder, "edict10m.euc");
+        ProgressWindowCost();
+    }
+    if (wanted("type")) {
+        TypeInSplit(folder, "edict100k.euc");
+        TypeInSplit(folder, "edict1m.euc");
+    }
+    if (wanted("find")) {
+        FindAcross(1 << 20);
+        FindAcross(10 << 20);
+    }
+    if (wanted("replace")) {
+        ReplaceMany(1000);
+        ReplaceMany(10000);
+    }
+    std::fflush(stdout);
+    return 0;
+}
