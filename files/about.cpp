@@ -2,7 +2,7 @@
 
 #include "app/appstate.h"
 
-const char kAboutCredit[] = "VEXA Edit ! - 日本語テキストエディタ (C) VEXA Project";
+const char kAboutCredit[] = "制作：VEXA Project  2026";
 const char kAboutVersion[] = "Version 1.00";
 
 namespace {
