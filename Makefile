@@ -5,7 +5,7 @@ FUZZ   := build/fuzz
 JOBS   ?= 2
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup build native win32 test test-native test-win32 fuzz fuzz-short bench run screenshot dist clean
+.PHONY: all setup build native win32 test test-native test-win32 fuzz fuzz-short bench bench-long run screenshot dist clean
 
 all: build
 
@@ -54,6 +54,10 @@ fuzz:
 
 bench: setup native win32
 	sh bench/run.sh
+
+# Adds ReplaceAll with 10,000 matches, which takes some fifteen minutes.
+bench-long: setup native win32
+	VEXA_BENCH_PARTS="open type find parts replace replace-long" sh bench/run.sh
 
 # Starts the editor under Wine on a bundled sample. Without a display of
 # its own it runs in a virtual X display (use make screenshot to see it).

@@ -39,4 +39,5 @@ for size in 100k:102400 1m:1048576 10m:10485760; do
 done
 "$HERE/tools/wine-prefix.sh"
 cd "$HERE/build/win32/bench"
-xvfb-run -a -s "-screen 0 1024x768x24" "$HERE/tools/wine-run.sh" gui_bench.exe "Z:$(echo "$OUT" | tr / '\\')" 2>/dev/null
+xvfb-run -a -s "-screen 0 1024x768x24" "$HERE/tools/wine-run.sh" gui_bench.exe "Z:$(echo "$OUT" | tr / '\\')" \
+    ${VEXA_BENCH_PARTS:-open type find parts replace} 2>/dev/null | grep -v '^X connection' 

@@ -112,9 +112,22 @@ std::FILE* CreateTemporaryBeside(const std::string& target, std::string* name)
 }
 
 // An uninitialised buffer; nothing is written into it before the passes.
+// On Linux its interior is offered transparent huge pages: touching 50 MB
+// of fresh memory in 4 KB pages costs more system time than the whole
+// conversion of the file.
 class Buffer {
 public:
-    explicit Buffer(std::size_t size) : data_(new (std::nothrow) char[size]) {}
+    explicit Buffer(std::size_t size) : data_(new (std::nothrow) char[size])
+    {
+#ifndef _WIN32
+        const std::uintptr_t huge = 2u << 20;
+        std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(data_.get());
+        std::uintptr_t first = (begin + huge - 1) & ~(huge - 1);
+        std::uintptr_t last = (begin + size) & ~(huge - 1);
+        if (data_ && last > first)
+            madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+    }
     char* get() const { return data_.get(); }
     explicit operator bool() const { return data_ != nullptr; }
 
