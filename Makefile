@@ -59,15 +59,17 @@ bench: setup native win32
 bench-long: setup native win32
 	VEXA_BENCH_PARTS="open type find parts replace replace-long" sh bench/run.sh
 
-# Starts the editor under Wine on a bundled sample. Without a display of
-# its own it runs in a virtual X display (use make screenshot to see it).
+# Starts the editor under Wine on a bundled sample (Wine's drive Z: is /).
+# Without a display of its own it runs in a virtual X display (use make
+# screenshot to see it).
+SAMPLE_WIN := Z:$(subst /,\,$(CURDIR)/samples/welcome-sjis-crlf.txt)
 run: setup win32
 	tools/wine-prefix.sh
 	@if [ -n "$${DISPLAY:-}" ]; then \
-	  cd $(WIN32) && ../../tools/wine-run.sh vexaedit.exe "$$(WINEPREFIX=$(CURDIR)/build/wineprefix winepath -w $(CURDIR)/samples/welcome-sjis-crlf.txt)"; \
+	  cd $(WIN32) && ../../tools/wine-run.sh vexaedit.exe '$(SAMPLE_WIN)'; \
 	else \
 	  echo "run: no DISPLAY; starting the editor in Xvfb (close it with Ctrl+C)"; \
-	  cd $(WIN32) && xvfb-run -a -s "-screen 0 1024x768x24" ../../tools/wine-run.sh vexaedit.exe "$$(WINEPREFIX=$(CURDIR)/build/wineprefix winepath -w $(CURDIR)/samples/welcome-sjis-crlf.txt)"; \
+	  cd $(WIN32) && xvfb-run -a -s "-screen 0 1024x768x24" ../../tools/wine-run.sh vexaedit.exe '$(SAMPLE_WIN)'; \
 	fi
 
 # PNGs of the window as a user sees it: the sample loaded, the window split

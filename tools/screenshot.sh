@@ -15,7 +15,8 @@ XPID=$!
 export DISPLAY=:$DISPLAY_NUMBER
 sleep 1
 cd "$HERE/build/win32"
-wine explorer /desktop=vexa,1024x768 vexaedit.exe "..\\..\\samples\\welcome-sjis-crlf.txt" >/dev/null 2>&1 &
+SAMPLE="Z:$(printf %s "$HERE/samples/welcome-sjis-crlf.txt" | tr / '\\')"
+wine explorer /desktop=vexa,1024x768 vexaedit.exe "$SAMPLE" >/dev/null 2>&1 &
 sleep 6
 for keys in "$@"; do
     xdotool search --name "VEXA Edit" windowactivate --sync >/dev/null 2>&1 || true
