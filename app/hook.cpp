@@ -7,12 +7,41 @@
 #include "app/shell.h"
 #include "app/sound.h"
 #include "app/status.h"
+#include "find/search.h"
+
+#include <vector>
 
 SoundPlayer PlayKeySound = PlaySoundA;
 
 namespace {
 
 const int kLoopFilterCode = 1024;
+
+// The pane counts its selection in characters; the status line shows bytes.
+// Counting them needs the text, so the last answer is kept for as long as
+// the pane, the selection and the text's length stay the same (mouse moves
+// come in floods).
+int SelectionBytes(HWND pane, DWORD start, DWORD end, int length)
+{
+    if (end <= start)
+        return 0;
+    static HWND cachedPane;
+    static DWORD cachedStart, cachedEnd;
+    static int cachedLength = -1, cachedBytes;
+    if (pane == cachedPane && start == cachedStart && end == cachedEnd && length == cachedLength)
+        return cachedBytes;
+    std::vector<char> text(static_cast<std::size_t>(length) + 1);
+    LRESULT got = SendMessageA(pane, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
+    std::size_t first = ByteOffsetOfChar(text.data(), n, start);
+    std::size_t last = ByteOffsetOfChar(text.data(), n, end);
+    cachedPane = pane;
+    cachedStart = start;
+    cachedEnd = end;
+    cachedLength = length;
+    cachedBytes = static_cast<int>(last - first);
+    return cachedBytes;
+}
 
 void UpdateStatus(const MSG* msg)
 {
@@ -25,7 +54,7 @@ void UpdateStatus(const MSG* msg)
     SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     char text[108];
     FormatStatus(text, sizeof text, static_cast<unsigned>(msg->wParam), edited, size, line, lines,
-                 static_cast<int>(end - start));
+                 SelectionBytes(pane, start, end, size));
     SendMessageA(AppState.hwndStatus, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
 }
 

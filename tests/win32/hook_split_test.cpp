@@ -64,6 +64,16 @@ TEST_F(HookTest, KeyShowsTheFiguresFromBeforeTheKey)
     EXPECT_EQ(Hex(Status()), Hex("KeyCode = 00000025 : 編集あり : Size = 5Bytes : Line = 2/2 : 選択量 0Bytes"));
 }
 
+TEST_F(HookTest, SelectionIsShownInBytes)
+{
+    // The pane counts characters; two of あいう are four bytes.
+    Start();
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("a\x82\xA0\x82\xA2\x82\xA4"));
+    SendMessageA(AppState.hwndEdit, EM_SETSEL, 1, 3);
+    Key(AppState.hwndEdit, VK_SHIFT);
+    EXPECT_EQ(Hex(Status()), Hex("KeyCode = 00000010 : 編集無し : Size = 7Bytes : Line = 1/1 : 選択量 4Bytes"));
+}
+
 TEST_F(HookTest, MouseMoveWithTheButtonShowsItsFlags)
 {
     Start();
