@@ -137,52 +137,59 @@ long FindNextShown(const Snapshot& snap, long s, long firstLine, const char* pat
     return p;
 }
 
+// What every operation notes first: the active pane, its first visible
+// line, the snapshot and the selection's start in bytes.
+struct Begin {
+    HWND pane = AppState.hwndActiveEdit;
+    long firstLine = FirstVisibleLine(AppState.hwndActiveEdit);
+    Snapshot snap;
+    long s = 0;
+    bool Take()
+    {
+        if (!snap.Take())
+            return false;
+        s = SelectionStart(pane, snap);
+        return true;
+    }
+};
+
 }  // namespace
 
 ErrorCode FindNext(const char* pattern)
 {
-    HWND pane = AppState.hwndActiveEdit;
-    long firstLine = FirstVisibleLine(pane);
-    Snapshot snap;
-    if (!snap.Take())
+    Begin op;
+    if (!op.Take())
         return EC_NO_MEMORY;
-    long s = SelectionStart(pane, snap);
-    FindNextShown(snap, s, firstLine, pattern, std::strlen(pattern));
+    FindNextShown(op.snap, op.s, op.firstLine, pattern, std::strlen(pattern));
     return EC_SUCCESS;
 }
 
 ErrorCode FindPrev(const char* pattern)
 {
-    HWND pane = AppState.hwndActiveEdit;
-    long firstLine = FirstVisibleLine(pane);
-    Snapshot snap;
-    if (!snap.Take())
+    Begin op;
+    if (!op.Take())
         return EC_NO_MEMORY;
-    long s = SelectionStart(pane, snap);
     std::size_t m = std::strlen(pattern);
-    long p = s >= 1 ? FindBackward(snap.text(), snap.length(), s - 1, pattern, m) : kNoMatch;
-    DrawFinderMeter(p == kNoMatch ? 0 : SearchPercent(p, snap.length()));
+    long p = op.s >= 1 ? FindBackward(op.snap.text(), op.snap.length(), op.s - 1, pattern, m) : kNoMatch;
+    DrawFinderMeter(p == kNoMatch ? 0 : SearchPercent(p, op.snap.length()));
     if (p != kNoMatch) {
-        long first = CharIndex(snap, p);
-        ShowMatch(pane, first, first + Span(snap, p, pattern, m), firstLine, true);
+        long first = CharIndex(op.snap, p);
+        ShowMatch(op.pane, first, first + Span(op.snap, p, pattern, m), op.firstLine, true);
     }
     return EC_SUCCESS;
 }
 
 ErrorCode ReplaceNext(const char* pattern, const char* replacement)
 {
-    HWND pane = AppState.hwndActiveEdit;
-    long firstLine = FirstVisibleLine(pane);
-    Snapshot snap;
-    if (!snap.Take())
+    Begin op;
+    if (!op.Take())
         return EC_NO_MEMORY;
-    long s = SelectionStart(pane, snap);
     std::size_t m = std::strlen(pattern);
-    long p = FindNextShown(snap, s, firstLine, pattern, m);
+    long p = FindNextShown(op.snap, op.s, op.firstLine, pattern, m);
     if (p != kNoMatch &&
         MessageBoxA(AppState.hwndMain, "置換しますか？", "発見しました", MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        long first = CharIndex(snap, p);
-        Replace(AppState.hwndEdit, first, first + Span(snap, p, pattern, m), replacement);
+        long first = CharIndex(op.snap, p);
+        Replace(AppState.hwndEdit, first, first + Span(op.snap, p, pattern, m), replacement);
     }
     return EC_SUCCESS;
 }
@@ -228,12 +235,13 @@ ErrorCode ReplaceAll(const char* pattern, const char* replacement)
 
 ErrorCode ReplaceRepeat(const char* pattern, const char* replacement)
 {
-    HWND pane = AppState.hwndActiveEdit;
-    long firstLine = FirstVisibleLine(pane);
-    Snapshot snap;
-    if (!snap.Take())
+    Begin op;
+    if (!op.Take())
         return EC_NO_MEMORY;
-    long s = SelectionStart(pane, snap);
+    HWND pane = op.pane;
+    long firstLine = op.firstLine;
+    Snapshot& snap = op.snap;
+    long s = op.s;
     const std::size_t m = std::strlen(pattern);
     const std::size_t r = std::strlen(replacement);
     bool stop = false;
