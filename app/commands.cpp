@@ -50,28 +50,22 @@ bool ChooseSetting(HWND window, const SettingItem (&items)[N], int id, int* fiel
     return true;
 }
 
-void OnOpen(HWND window)
+// After an open or save through its dialog: the title and the modify flag
+// on success, a box for a failure, nothing for a cancelled dialog.
+void FinishFileCommand(HWND window, ErrorCode result, const char* caption)
 {
-    if (ConfirmDiscard(window) != CONFIRM_PROCEED)
-        return;
-    ErrorCode result = OpenFileByDialog();
     if (result == EC_SUCCESS) {
         SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
         SetMainTitle();
     } else if (result != EC_CANCELLED) {
-        ShowErrorBox(window, result, "ファイルの読み込み");
+        ShowErrorBox(window, result, caption);
     }
 }
 
-void OnSave(HWND window)
+void OnOpen(HWND window)
 {
-    ErrorCode result = SaveFileByDialog();
-    if (result == EC_SUCCESS) {
-        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
-        SetMainTitle();
-    } else if (result != EC_CANCELLED) {
-        ShowErrorBox(window, result, "ファイルの保存");
-    }
+    if (ConfirmDiscard(window) == CONFIRM_PROCEED)
+        FinishFileCommand(window, OpenFileByDialog(), "ファイルの読み込み");
 }
 
 void OnExit(HWND window)
@@ -126,7 +120,7 @@ void OnCommand(HWND window, int id, int code, HWND control)
 {
     switch (id) {
     case IDM_OPEN: OnOpen(window); break;
-    case IDM_SAVE: OnSave(window); break;
+    case IDM_SAVE: FinishFileCommand(window, SaveFileByDialog(), "ファイルの保存"); break;
     case IDM_EXIT: OnExit(window); break;
     case IDM_COPY: SendMessageA(AppState.hwndActiveEdit, WM_COPY, 0, 0); break;
     case IDM_PASTE: SendMessageA(AppState.hwndActiveEdit, WM_PASTE, 0, 0); break;

@@ -29,8 +29,7 @@ void OnCreate(HWND window)
     AppState.hbrEdit = CreateSolidBrush(kPaneBackground);
     LoadMeterBitmaps(window);
     AppState.hwndStatus = CreateStatusWindowA(kStatusStyle, "VEXA Edit ! 起動しました", window, ID_STATUSBAR);
-    AppState.hwndEdit = CreateWindowExA(0, "EDIT", "", kPaneStyle, 0, 0, 0, 0, window,
-                                        reinterpret_cast<HMENU>(ID_EDIT_MAIN), AppState.hInstance, NULL);
+    AppState.hwndEdit = CreatePane(window, ID_EDIT_MAIN);
     AppState.hwndActiveEdit = AppState.hwndEdit;
     AppState.hHook = InstallEditHook(AppState.hwndEdit);
     if (!AppState.hHook)
@@ -70,14 +69,6 @@ int ClientHeight(HWND window)
 }
 
 void MovePane(HWND pane, const PaneRect& r) { MoveWindow(pane, r.x, r.y, r.width, r.height, TRUE); }
-
-// Resends WM_SIZE with the client size so that the panes follow a new share.
-void Relayout(HWND window)
-{
-    RECT r;
-    GetClientRect(window, &r);
-    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right - r.left, r.bottom - r.top));
-}
 
 void OnButtonDown(HWND window)
 {
@@ -190,6 +181,26 @@ void OnDestroy()
 }
 
 }  // namespace
+
+HWND CreatePane(HWND parent, int id)
+{
+    return CreateWindowExA(0, "EDIT", "", kPaneStyle, 0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           AppState.hInstance, NULL);
+}
+
+void Relayout(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right - r.left, r.bottom - r.top));
+}
+
+void ReturnFocusToActivePane()
+{
+    SetForegroundWindow(AppState.hwndActiveEdit);
+    SetFocus(AppState.hwndActiveEdit);
+    ShowCaret(AppState.hwndActiveEdit);
+}
 
 void ShowErrorBox(HWND owner, ErrorCode code, const char* caption)
 {

@@ -15,6 +15,12 @@ void FinishApplication();
 // The main window (mainwnd.cpp).
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void LayoutPanes(HWND window, int width, int height);
+// A pane: an EDIT child with the panes' style, at 0,0 with size 0 until laid out.
+HWND CreatePane(HWND parent, int id);
+// Resends WM_SIZE with the client size so that the panes follow a new share.
+void Relayout(HWND window);
+// Focus and a visible caret back to the pane last used (a closing dialog).
+void ReturnFocusToActivePane();
 void SetMainTitle();
 void ShowErrorBox(HWND owner, ErrorCode code, const char* caption);
 

@@ -2,25 +2,16 @@
 #include <windows.h>
 
 #include "app/appstate.h"
+#include "app/global_buffer.h"
 #include "app/shell.h"
 #include "res/resource.h"
 
 namespace {
 
-const DWORD kPaneStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                         ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN;
-
 void ReportSyncFailure(ErrorCode code)
 {
     if (code != EC_SUCCESS)
         ShowErrorBox(AppState.hwndMain, code, "同期上の問題");
-}
-
-void Relayout()
-{
-    RECT r;
-    GetClientRect(AppState.hwndMain, &r);
-    SendMessageA(AppState.hwndMain, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right - r.left, r.bottom - r.top));
 }
 
 }  // namespace
@@ -31,15 +22,14 @@ void ToggleSplit()
     if (AppState.splitOn == 0) {
         CheckMenuItem(menu, IDM_SPLIT, MF_BYCOMMAND | MF_CHECKED);
         AppState.splitOn = 1;
-        AppState.hwndEditSub = CreateWindowExA(0, "EDIT", "", kPaneStyle, 0, 0, 0, 0, AppState.hwndMain,
-                                               reinterpret_cast<HMENU>(ID_EDIT_SUB), AppState.hInstance, NULL);
+        AppState.hwndEditSub = CreatePane(AppState.hwndMain, ID_EDIT_SUB);
         AppState.hHookSub = InstallEditHook(AppState.hwndEditSub);
         if (!AppState.hHookSub)
             MessageBoxA(AppState.hwndMain, "Hooking error", "エディットコントロールのフックに失敗しました。", MB_ICONERROR);
         UpdateWindow(AppState.hwndEditSub);
         SetForegroundWindow(AppState.hwndEditSub);
         ReportSyncFailure(SyncPanes(ID_EDIT_MAIN));
-        Relayout();
+        Relayout(AppState.hwndMain);
         DrawMenuBar(AppState.hwndMain);
     } else {
         CheckMenuItem(menu, IDM_SPLIT, MF_BYCOMMAND | MF_UNCHECKED);
@@ -47,7 +37,7 @@ void ToggleSplit()
         UnhookWindowsHookEx(AppState.hHookSub);
         AppState.hHookSub = NULL;
         DestroyWindow(AppState.hwndEditSub);
-        Relayout();
+        Relayout(AppState.hwndMain);
         AppState.hwndActiveEdit = AppState.hwndEdit;
         DrawMenuBar(AppState.hwndMain);
     }
@@ -67,14 +57,10 @@ ErrorCode SyncPanes(int sourceId)
     HWND source = sourceId == ID_EDIT_MAIN ? AppState.hwndEdit : AppState.hwndEditSub;
     HWND target = sourceId == ID_EDIT_MAIN ? AppState.hwndEditSub : AppState.hwndEdit;
     SIZE_T size = static_cast<SIZE_T>(SendMessageA(source, WM_GETTEXTLENGTH, 0, 0)) + 16;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block)
+    GlobalBuffer buffer(size);
+    if (!buffer)
         return EC_NO_MEMORY;
-    char* text = static_cast<char*>(GlobalLock(block));
-    if (!text) {
-        GlobalFree(block);
-        return EC_NO_MEMORY;
-    }
+    char* text = buffer.get();
     SendMessageA(source, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text));
     // Redrawing is off while the text changes so that the pane neither
     // flickers nor jumps to the top on every key.
@@ -89,8 +75,7 @@ ErrorCode SyncPanes(int sourceId)
     SendMessageA(target, WM_SETREDRAW, TRUE, 0);
     if (result == EC_SUCCESS)
         InvalidateRect(target, NULL, TRUE);
-    GlobalUnlock(block);
-    GlobalFree(block);
+    buffer.Release();
     if (result == EC_SUCCESS && sourceId != ID_EDIT_MAIN)
         SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
     return result;

@@ -1,6 +1,7 @@
 #include "files/about.h"
 
 #include "app/appstate.h"
+#include "app/shell.h"
 
 const char kAboutCredit[] = "制作：VEXA Project  2026";
 const char kAboutVersion[] = "Version 1.00";
@@ -24,9 +25,7 @@ void DrawAboutLines(HWND box)
 void CloseAbout(HWND box)
 {
     DestroyWindow(box);
-    SetForegroundWindow(AppState.hwndActiveEdit);
-    SetFocus(AppState.hwndActiveEdit);
-    ShowCaret(AppState.hwndActiveEdit);
+    ReturnFocusToActivePane();
     AppState.hwndAbout = NULL;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/appstate.h"
+#include "app/global_buffer.h"
 #include "app/shell.h"
 #include "codec/convert.h"
 #include "codec/document.h"
@@ -27,46 +28,6 @@ double Now()
     QueryPerformanceCounter(&c);
     return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
-
-// A movable global block, locked for the life of the flow and released on
-// every way out.
-class GlobalBuffer {
-public:
-    explicit GlobalBuffer(SIZE_T size)
-    {
-        block_ = GlobalAlloc(GMEM_MOVEABLE, size);
-        if (block_)
-            data_ = static_cast<char*>(GlobalLock(block_));
-    }
-    ~GlobalBuffer() { Release(); }
-    GlobalBuffer(const GlobalBuffer&) = delete;
-    GlobalBuffer& operator=(const GlobalBuffer&) = delete;
-    bool Grow(SIZE_T size)
-    {
-        GlobalUnlock(block_);
-        HGLOBAL grown = GlobalReAlloc(block_, size, GMEM_MOVEABLE);
-        if (grown)
-            block_ = grown;
-        data_ = static_cast<char*>(GlobalLock(block_));
-        return grown != NULL && data_ != NULL;
-    }
-    void Release()
-    {
-        if (block_) {
-            if (data_)
-                GlobalUnlock(block_);
-            GlobalFree(block_);
-        }
-        block_ = NULL;
-        data_ = NULL;
-    }
-    char* get() const { return data_; }
-    explicit operator bool() const { return data_ != NULL; }
-
-private:
-    HGLOBAL block_ = NULL;
-    char* data_ = NULL;
-};
 
 class FileHandle {
 public:
@@ -135,34 +96,28 @@ void InitDialog(OPENFILENAMEA* ofn, char* file)
 
 }  // namespace
 
-ErrorCode OpenFileByDialog()
+// A file dialog proposing AppState.filePath, then the flow on the chosen
+// name; on success the name becomes the document's path.
+ErrorCode RunFileDialog(BOOL(APIENTRY* dialog)(LPOPENFILENAMEA), DWORD flags, ErrorCode (*flow)(const char*))
 {
     char file[MAX_PATH];
     lstrcpynA(file, AppState.filePath, sizeof file);
     OPENFILENAMEA ofn;
     InitDialog(&ofn, file);
-    ofn.Flags = OFN_FILEMUSTEXIST;
-    if (!GetOpenFileNameA(&ofn))
+    ofn.Flags = flags;
+    if (!dialog(&ofn))
         return EC_CANCELLED;
-    ErrorCode result = LoadTextFile(file);
+    ErrorCode result = flow(file);
     if (result == EC_SUCCESS)
         lstrcpyA(AppState.filePath, file);
     return result;
 }
 
+ErrorCode OpenFileByDialog() { return RunFileDialog(GetOpenFileNameA, OFN_FILEMUSTEXIST, LoadTextFile); }
+
 ErrorCode SaveFileByDialog()
 {
-    char file[MAX_PATH];
-    lstrcpynA(file, AppState.filePath, sizeof file);
-    OPENFILENAMEA ofn;
-    InitDialog(&ofn, file);
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    if (!GetSaveFileNameA(&ofn))
-        return EC_CANCELLED;
-    ErrorCode result = SaveTextFile(file);
-    if (result == EC_SUCCESS)
-        lstrcpyA(AppState.filePath, file);
-    return result;
+    return RunFileDialog(GetSaveFileNameA, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, SaveTextFile);
 }
 
 ErrorCode LoadTextFile(const char* path)

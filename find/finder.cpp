@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/appstate.h"
+#include "app/shell.h"
 #include "files/meter.h"
 #include "find/finder.h"
 #include "res/resource.h"
@@ -91,9 +92,7 @@ void Forget(HWND dialog)
 void OnClose(HWND dialog)
 {
     DestroyWindow(dialog);
-    SetForegroundWindow(AppState.hwndActiveEdit);
-    SetFocus(AppState.hwndActiveEdit);
-    ShowCaret(AppState.hwndActiveEdit);
+    ReturnFocusToActivePane();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/appstate.h"
+#include "app/global_buffer.h"
 #include "find/finder.h"
 #include "find/search.h"
 
@@ -14,36 +15,18 @@ namespace {
 // pane by a refresh after every replacement.
 class Snapshot {
 public:
-    ~Snapshot()
-    {
-        if (block_) {
-            if (text_)
-                GlobalUnlock(block_);
-            GlobalFree(block_);
-        }
-    }
     bool Take()
     {
         length_ = Length();
-        block_ = GlobalAlloc(GMEM_MOVEABLE, length_ + 16);
-        if (!block_)
-            return false;
-        text_ = static_cast<char*>(GlobalLock(block_));
-        return text_ && Fill();
+        return block_.Allocate(length_ + 16) && Fill();
     }
     // False when the block cannot grow; the operation stops there.
     bool Refresh()
     {
-        GlobalUnlock(block_);
-        text_ = NULL;
         length_ = Length();
-        HGLOBAL grown = GlobalReAlloc(block_, length_ + 16, GMEM_MOVEABLE);
-        if (grown)
-            block_ = grown;
-        text_ = static_cast<char*>(GlobalLock(block_));
-        return grown && text_ && Fill();
+        return block_.Grow(length_ + 16) && Fill();
     }
-    const char* text() const { return text_; }
+    const char* text() const { return block_.get(); }
     std::size_t length() const { return length_; }
 
 private:
@@ -53,15 +36,15 @@ private:
     }
     bool Fill()
     {
-        LRESULT n = SendMessageA(AppState.hwndEdit, WM_GETTEXT, length_ + 16, reinterpret_cast<LPARAM>(text_));
+        char* text = block_.get();
+        LRESULT n = SendMessageA(AppState.hwndEdit, WM_GETTEXT, length_ + 16, reinterpret_cast<LPARAM>(text));
         if (n < 0 || static_cast<std::size_t>(n) > length_)
             n = 0;
         length_ = static_cast<std::size_t>(n);
-        text_[length_] = 0;
+        text[length_] = 0;
         return true;
     }
-    HGLOBAL block_ = NULL;
-    char* text_ = NULL;
+    GlobalBuffer block_;
     std::size_t length_ = 0;
 };
 

@@ -147,8 +147,9 @@ public:
             munmap(mapped_, mappedSize_);
 #endif
     }
-    // Reads or maps `size` bytes of `in`; false when fewer were there.
-    bool Load(std::FILE* in, std::size_t size)
+    // Reads or maps `size` bytes of `in` (a copy takes `bufferSize` bytes);
+    // false when fewer were there.
+    bool Load(std::FILE* in, std::size_t size, std::size_t bufferSize)
     {
 #ifndef _WIN32
         if (size > 0) {
@@ -163,7 +164,7 @@ public:
             }
         }
 #endif
-        copy_.reset(new (std::nothrow) char[size + 64]);
+        copy_.reset(new (std::nothrow) char[bufferSize]);
         if (!copy_)
             throw std::bad_alloc();
         // One byte more than the size is asked for, so a file that grew is noticed.
@@ -201,14 +202,13 @@ int Run(const Options& opt)
         std::fclose(in);
         return Fail(opt.input, "file too large", EC_NO_MEMORY);
     }
-    (void)rawSize;
     std::unique_ptr<Buffer> converted(new Buffer(convertedSize));
     std::unique_ptr<InputBytes> raw(new InputBytes);
     if (!*converted) {
         std::fclose(in);
         return Fail(opt.input, "out of memory", EC_NO_MEMORY);
     }
-    bool whole = raw->Load(in, static_cast<std::size_t>(size));
+    bool whole = raw->Load(in, static_cast<std::size_t>(size), rawSize);
     std::fclose(in);
     if (!whole)
         return Fail(opt.input, "the file changed size while it was read", EC_IO_COUNT);

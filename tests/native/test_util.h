@@ -9,21 +9,9 @@
 #include <vector>
 
 #include "codec/convert.h"
+#include "hex.h"
 
 using Bytes = std::string;
-
-inline std::string Hex(const std::string& s)
-{
-    std::string out;
-    char buf[4];
-    for (unsigned char c : s) {
-        std::snprintf(buf, sizeof buf, "%02X", c);
-        if (!out.empty())
-            out += ' ';
-        out += buf;
-    }
-    return out;
-}
 
 // Bytes from a hex dump such as "1B 24 42".
 inline Bytes Unhex(const char* hex)

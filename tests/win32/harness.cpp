@@ -81,21 +81,6 @@ DWORD CreationRecorder::StyleOf(int id) const
     return 0;
 }
 
-std::string Hex(const std::string& bytes)
-{
-    std::string out;
-    char buf[4];
-    for (unsigned char c : bytes) {
-        std::snprintf(buf, sizeof buf, "%02X", c);
-        if (!out.empty())
-            out += ' ';
-        out += buf;
-    }
-    return out;
-}
-
-std::string Sjis(const char* literal) { return literal; }
-
 std::string ReadFileBytes(const std::string& path)
 {
     std::string out;

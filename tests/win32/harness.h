@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-std::string Hex(const std::string& bytes);
-std::string Sjis(const char* utf8Literal);  // literals are already Shift-JIS; kept for clarity
+#include "../native/hex.h"
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string PaneText(HWND pane);
