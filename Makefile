@@ -1,11 +1,12 @@
 # VEXA Edit ! -- a thin layer over CMake. See README.md.
 NATIVE := build/native
 WIN32  := build/win32
+WIN64  := build/win64
 FUZZ   := build/fuzz
 JOBS   ?= 2
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup build native win32 test test-native test-win32 fuzz fuzz-short bench bench-long run screenshot dist clean
+.PHONY: all setup build native win32 win64 test test-native test-windows test-win32 test-win64 fuzz fuzz-short bench bench-long run screenshot dist clean
 
 all: build
 
@@ -18,6 +19,9 @@ $(NATIVE)/Makefile:
 $(WIN32)/Makefile:
 	cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 
+$(WIN64)/Makefile:
+	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+
 $(FUZZ)/Makefile:
 	CXX=clang++ cmake -S . -B $(FUZZ) -DVEXA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
@@ -27,17 +31,26 @@ native: $(NATIVE)/Makefile
 win32: $(WIN32)/Makefile
 	cmake --build $(WIN32) -j$(JOBS)
 
-build: native win32
+win64: $(WIN64)/Makefile
+	cmake --build $(WIN64) -j$(JOBS)
 
-test: setup build test-native test-win32 fuzz-short
+build: native win32 win64
+
+test: setup build test-native test-windows fuzz-short
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure
 
-# The Windows tests run under Wine in a virtual X display.
+# The Windows tests run under Wine in a virtual X display, on each Windows
+# build this host can execute (VEXA_WIN64_ONLY=1: the 64-bit one only).
+test-windows: win32 win64
+	tools/test-windows.sh
+
 test-win32: win32
-	tools/wine-prefix.sh
-	cd $(WIN32) && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure
+	tools/test-windows.sh win32
+
+test-win64: win64
+	tools/test-windows.sh win64
 
 .PHONY: fuzz-build
 fuzz-build: $(FUZZ)/Makefile
@@ -52,40 +65,46 @@ fuzz-short: fuzz-build
 fuzz:
 	$(MAKE) fuzz-short FUZZ_SECONDS=600
 
-bench: setup native win32
-	sh bench/run.sh
+# Builds the Windows build this host runs best (32-bit where it can execute
+# it, else 64-bit), saying which, and leaves its name in $$b.
+PICK = b=$$(tools/wine-host.sh --preferred) && $(MAKE) --no-print-directory $$b >/dev/null
+
+bench: setup native
+	@$(PICK) && VEXA_BUILD=$$b sh bench/run.sh
 
 # Adds ReplaceAll with 10,000 matches, which takes some fifteen minutes.
-bench-long: setup native win32
-	VEXA_BENCH_PARTS="open type find parts replace replace-long" sh bench/run.sh
+bench-long: setup native
+	@$(PICK) && VEXA_BUILD=$$b VEXA_BENCH_PARTS="open type find parts replace replace-long" sh bench/run.sh
 
 # Starts the editor under Wine on a bundled sample (Wine's drive Z: is /).
 # Without a display of its own it runs in a virtual X display (use make
 # screenshot to see it).
 SAMPLE_WIN := Z:$(subst /,\,$(CURDIR)/samples/welcome-sjis-crlf.txt)
-run: setup win32
-	tools/wine-prefix.sh
-	@if [ -n "$${DISPLAY:-}" ]; then \
-	  cd $(WIN32) && ../../tools/wine-run.sh vexaedit.exe '$(SAMPLE_WIN)'; \
+run: setup
+	@$(PICK) && tools/wine-prefix.sh && cd build/$$b && \
+	if [ -n "$${DISPLAY:-}" ]; then \
+	  ../../tools/wine-run.sh vexaedit.exe '$(SAMPLE_WIN)'; \
 	else \
 	  echo "run: no DISPLAY; starting the editor in Xvfb (close it with Ctrl+C)"; \
-	  cd $(WIN32) && xvfb-run -a -s "-screen 0 1024x768x24" ../../tools/wine-run.sh vexaedit.exe '$(SAMPLE_WIN)'; \
+	  xvfb-run -a -s "-screen 0 1024x768x24" ../../tools/wine-run.sh vexaedit.exe '$(SAMPLE_WIN)'; \
 	fi
 
 # PNGs of the window as a user sees it: the sample loaded, the window split
 # (Alt+S, E), and the About box (Alt+A).
-screenshot: setup win32
-	tools/screenshot.sh $(CURDIR)/build/screenshot.png
-	tools/screenshot.sh $(CURDIR)/build/screenshot-split.png "alt+s e"
+screenshot: setup
+	@$(PICK) && export VEXA_BUILD=$$b && \
+	tools/screenshot.sh $(CURDIR)/build/screenshot.png && \
+	tools/screenshot.sh $(CURDIR)/build/screenshot-split.png "alt+s e" && \
 	tools/screenshot.sh $(CURDIR)/build/screenshot-about.png "alt+a"
 
-# A zip for Windows users: static executables, sounds, samples, read-mes in
-# Shift-JIS and ASCII with CR LF.
+# A zip for Windows users: static executables (32-bit at the top, 64-bit in
+# x64/), sounds, samples, read-mes in Shift-JIS and ASCII with CR LF.
 DIST := build/dist/vexaedit-1.00
-dist: setup native win32
+dist: setup native win32 win64
 	rm -rf $(DIST) build/vexaedit-1.00.zip
-	mkdir -p $(DIST)/samples
+	mkdir -p $(DIST)/samples $(DIST)/x64
 	cp $(WIN32)/vexaedit.exe $(WIN32)/vexa-convert.exe $(WIN32)/res/Sound1.WAV $(WIN32)/res/Sound2.WAV $(WIN32)/res/Sound3.WAV $(DIST)/
+	cp $(WIN64)/vexaedit.exe $(WIN64)/vexa-convert.exe $(WIN64)/res/Sound1.WAV $(WIN64)/res/Sound2.WAV $(WIN64)/res/Sound3.WAV $(DIST)/x64/
 	cp samples/*.txt $(DIST)/samples/
 	iconv -f UTF-8 -t CP932 dist/README-ja.txt >$(DIST)/README-ja.tmp
 	$(NATIVE)/vexa-convert --kanji=sjis --linebreak=crlf $(DIST)/README-ja.tmp $(DIST)/README-ja.txt >/dev/null

@@ -32,12 +32,13 @@ echo "== passes in process (Google Benchmark; /0 without a sink, /1 with a sink 
 VEXA_BENCH_FILE=$TEXT "$HERE/build/native/bench/codec_bench" --benchmark_min_time=0.5
 
 echo
-echo "== the editor under Wine (gui_bench.exe)"
+BUILD=${VEXA_BUILD:-$("$HERE/tools/wine-host.sh" --preferred)}
+echo "== the editor under Wine (gui_bench.exe of build/$BUILD)"
 for size in 100k:102400 1m:1048576 10m:10485760; do
     name=${size%%:*}; bytes=${size#*:}
     [ -s "$OUT/edict$name.euc" ] || head -c "$bytes" "$TEXT" | head -n -1 >"$OUT/edict$name.euc"
 done
 "$HERE/tools/wine-prefix.sh"
-cd "$HERE/build/win32/bench"
+cd "$HERE/build/$BUILD/bench"
 xvfb-run -a -s "-screen 0 1024x768x24" "$HERE/tools/wine-run.sh" gui_bench.exe "Z:$(echo "$OUT" | tr / '\\')" \
     ${VEXA_BENCH_PARTS:-open type find parts replace} 2>/dev/null | grep -v '^X connection' 

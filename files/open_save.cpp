@@ -86,15 +86,15 @@ bool CanReplace(const char* path)
 void InitDialog(OPENFILENAMEA* ofn, char* file)
 {
     std::memset(ofn, 0, sizeof *ofn);
-    ofn->lStructSize = 76;  // the size of the structure without the Windows 2000 fields
+    // The size without the Windows 2000 fields, which 32-bit and 64-bit
+    // Windows both take; 76 would be the 32-bit figure only.
+    ofn->lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn->hwndOwner = AppState.hwndMain;
     ofn->lpstrFilter = kFilter;
     ofn->lpstrFile = file;
     ofn->nMaxFile = MAX_PATH;
     ofn->lpstrDefExt = "txt";
 }
-
-}  // namespace
 
 // A file dialog proposing AppState.filePath, then the flow on the chosen
 // name; on success the name becomes the document's path.
@@ -112,6 +112,8 @@ ErrorCode RunFileDialog(BOOL(APIENTRY* dialog)(LPOPENFILENAMEA), DWORD flags, Er
         lstrcpyA(AppState.filePath, file);
     return result;
 }
+
+}  // namespace
 
 ErrorCode OpenFileByDialog() { return RunFileDialog(GetOpenFileNameA, OFN_FILEMUSTEXIST, LoadTextFile); }
 

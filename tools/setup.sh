@@ -3,7 +3,7 @@
 # does nothing when every package is present and the locale exists.
 set -e
 
-PKGS="cmake make g++ g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 \
+PKGS="cmake make g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32:i386 wine64 \
 xvfb xauth x11-utils xdotool imagemagick fonts-ipafont locales nkf edict \
 manpages-ja googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev \
 hyperfine time zip unzip"
