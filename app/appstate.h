@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "codec/codes.h"
+
 struct AppStateRecord {
     // Window and resource handles.
     HINSTANCE hInstance;
@@ -25,15 +27,15 @@ struct AppStateRecord {
 
     // Document and settings.
     char filePath[MAX_PATH];  // 260 bytes, Shift-JIS
-    int soundOn;
-    int kanjiSetting;      // a KanjiCode
-    int lineBreakSetting;  // a LineBreakCode
-    int detectedKanji;
-    int detectedLineBreak;
-    int splitOn;
-    int splitDragging;
-    int splitPercent;
-    int finderBusy;
+    bool soundOn;
+    KanjiCode kanjiSetting;
+    LineBreakCode lineBreakSetting;
+    KanjiCode detectedKanji;  // by the last load that converted a file
+    LineBreakCode detectedLineBreak;
+    bool splitOn;
+    bool splitDragging;
+    int splitPercent;  // the top pane's share of the height, 10 to 90
+    bool finderBusy;   // a finder's action is running
 };
 
 extern AppStateRecord AppState;

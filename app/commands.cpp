@@ -1,71 +1,59 @@
 // Menu commands, accelerators and the panes' notifications.
 #include <windows.h>
 
+#include "app/about.h"
 #include "app/appstate.h"
 #include "app/shell.h"
 #include "codec/codes.h"
-#include "files/about.h"
-#include "files/files.h"
 #include "find/finder.h"
 #include "res/resource.h"
 
 namespace {
 
+template <typename Code>
 struct SettingItem {
     int id;
-    int value;
+    Code value;
 };
 
-const SettingItem kKanjiItems[] = {
-    {IDM_KANJI_AUTO, static_cast<int>(KanjiCode::Auto)},
-    {IDM_KANJI_SJIS, static_cast<int>(KanjiCode::ShiftJIS)},
-    {IDM_KANJI_EUC, static_cast<int>(KanjiCode::EUC)},
-    {IDM_KANJI_JIS, static_cast<int>(KanjiCode::JIS)},
+const SettingItem<KanjiCode> kKanjiItems[] = {
+    {IDM_KANJI_AUTO, KanjiCode::Auto},
+    {IDM_KANJI_SJIS, KanjiCode::ShiftJIS},
+    {IDM_KANJI_EUC, KanjiCode::EUC},
+    {IDM_KANJI_JIS, KanjiCode::JIS},
 };
 
 // A lone LF is the UNIX line break and a lone CR the classic Macintosh one.
-const SettingItem kLineBreakItems[] = {
-    {IDM_LB_AUTO, static_cast<int>(LineBreakCode::Auto)},
-    {IDM_LB_WINDOWS, static_cast<int>(LineBreakCode::CrLf)},
-    {IDM_LB_MAC, static_cast<int>(LineBreakCode::Cr)},
-    {IDM_LB_UNIX, static_cast<int>(LineBreakCode::Lf)},
-    {IDM_LB_REVWIN, static_cast<int>(LineBreakCode::LfCr)},
+const SettingItem<LineBreakCode> kLineBreakItems[] = {
+    {IDM_LB_AUTO, LineBreakCode::Auto},
+    {IDM_LB_WINDOWS, LineBreakCode::CrLf},
+    {IDM_LB_MAC, LineBreakCode::Cr},
+    {IDM_LB_UNIX, LineBreakCode::Lf},
+    {IDM_LB_REVWIN, LineBreakCode::LfCr},
 };
 
 // Checks the chosen item of a group and stores its value.
-template <size_t N>
-bool ChooseSetting(HWND window, const SettingItem (&items)[N], int id, int* field)
+template <typename Code, size_t N>
+bool ChooseSetting(HWND window, const SettingItem<Code> (&items)[N], int id, Code* field)
 {
-    const SettingItem* chosen = nullptr;
-    for (const SettingItem& item : items)
+    const SettingItem<Code>* chosen = nullptr;
+    for (const auto& item : items)
         if (item.id == id)
             chosen = &item;
     if (!chosen)
         return false;
     *field = chosen->value;
     HMENU menu = GetMenu(window);
-    for (const SettingItem& item : items)
+    for (const auto& item : items)
         CheckMenuItem(menu, item.id, MF_BYCOMMAND | (item.id == id ? MF_CHECKED : MF_UNCHECKED));
     DrawMenuBar(window);
     return true;
 }
 
-// After an open or save through its dialog: the title and the modify flag
-// on success, a box for a failure, nothing for a cancelled dialog.
-void FinishFileCommand(HWND window, ErrorCode result, const char* caption)
-{
-    if (result == EC_SUCCESS) {
-        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
-        SetMainTitle();
-    } else if (result != EC_CANCELLED) {
-        ShowErrorBox(window, result, caption);
-    }
-}
-
 void OnOpen(HWND window)
 {
     if (ConfirmDiscard(window) == CONFIRM_PROCEED)
-        FinishFileCommand(window, OpenFileByDialog(), "ファイルの読み込み");
+        OpenFileByDialog(window);
 }
 
 void OnExit(HWND window)
@@ -77,12 +65,12 @@ void OnExit(HWND window)
 void OnSound(HWND window)
 {
     HMENU menu = GetMenu(window);
-    if (AppState.soundOn == 1) {
+    if (AppState.soundOn) {
         CheckMenuItem(menu, IDM_SOUND, MF_BYCOMMAND | MF_UNCHECKED);
-        AppState.soundOn = 0;
+        AppState.soundOn = false;
     } else {
         CheckMenuItem(menu, IDM_SOUND, MF_BYCOMMAND | MF_CHECKED);
-        AppState.soundOn = 1;
+        AppState.soundOn = true;
     }
     DrawMenuBar(window);
 }
@@ -103,7 +91,7 @@ void OnPaneNotification(HWND window, int id, int code, HWND pane)
 {
     if (code == EN_ERRSPACE)
         ShowErrorBox(window, EC_TEXT_FULL, "システム中の問題");
-    if (code == EN_CHANGE && AppState.splitOn == 1) {
+    if (code == EN_CHANGE && AppState.splitOn) {
         ErrorCode result = SyncPanes(id);
         if (result != EC_SUCCESS)
             ShowErrorBox(window, result, "同期上の問題");
@@ -120,7 +108,7 @@ void OnCommand(HWND window, int id, int code, HWND control)
 {
     switch (id) {
     case IDM_OPEN: OnOpen(window); break;
-    case IDM_SAVE: FinishFileCommand(window, SaveFileByDialog(), "ファイルの保存"); break;
+    case IDM_SAVE: SaveFileByDialog(window); break;
     case IDM_EXIT: OnExit(window); break;
     case IDM_COPY: SendMessageA(AppState.hwndActiveEdit, WM_COPY, 0, 0); break;
     case IDM_PASTE: SendMessageA(AppState.hwndActiveEdit, WM_PASTE, 0, 0); break;

@@ -61,7 +61,7 @@ void UpdateStatus(const MSG* msg)
 bool IsPane(HWND window)
 {
     // The second pane's field keeps its handle after the split ends.
-    return window == AppState.hwndEdit || (AppState.splitOn == 1 && window == AppState.hwndEditSub);
+    return window == AppState.hwndEdit || (AppState.splitOn && window == AppState.hwndEditSub);
 }
 
 }  // namespace
@@ -80,7 +80,7 @@ LRESULT CALLBACK EditHookProc(int code, WPARAM wParam, LPARAM lParam)
         return 0;
     switch (msg->message) {
     case WM_KEYDOWN:
-        if (AppState.soundOn == 1) {
+        if (AppState.soundOn) {
             bool repeated = (msg->lParam & (1 << 30)) != 0;
             if (const char* file = KeySoundFile(static_cast<unsigned>(msg->wParam), repeated))
                 PlayKeySound(file, NULL, SND_FILENAME | SND_ASYNC);

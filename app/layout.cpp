@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "codec/sjis.h"
+
 PaneLayout ComputePaneLayout(int width, int height, int clientHeight, int statusHeight, bool split,
                              int splitPercent)
 {
@@ -38,8 +40,6 @@ bool ComputeDragShare(unsigned yWord, int clientHeight, int statusHeight, int* s
 
 namespace {
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 const char kPrefix[] = "VEXA Edit ! : ";
 const char kEllipsis[] = "...";
 
@@ -69,7 +69,7 @@ void FormatTitle(const char* path, char* title, std::size_t titleSize)
             start = i;
             break;
         }
-        i += (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < length) ? 2 : 1;
+        i += sjis::CharLength(path, length, i);
         start = i;
     }
     std::memcpy(title, kPrefix, prefix);

@@ -18,17 +18,18 @@ HBRUSH classBrush;
 
 bool StartApplication(HINSTANCE instance, const char* commandLine, int showCommand, HACCEL* accelerators)
 {
+    // Every run starts alike: sounds on, both settings on Auto, a new
+    // document taken as Shift-JIS with CR LF, not split, at half and half.
     AppState = AppStateRecord{};
-    AppState.soundOn = 1;
-    AppState.splitOn = 0;
+    AppState.soundOn = true;
+    AppState.kanjiSetting = KanjiCode::Auto;
+    AppState.lineBreakSetting = LineBreakCode::Auto;
+    AppState.detectedKanji = KanjiCode::ShiftJIS;
+    AppState.detectedLineBreak = LineBreakCode::CrLf;
+    AppState.splitOn = false;
+    AppState.splitDragging = false;
     AppState.splitPercent = 50;
-    AppState.detectedKanji = 3;      // KanjiCode::ShiftJIS
-    AppState.detectedLineBreak = 4;  // LineBreakCode::CrLf
-    AppState.kanjiSetting = 0;
-    AppState.lineBreakSetting = 0;
-    AppState.splitDragging = 0;
     AppState.hInstance = instance;
-    AppState.hwndAbout = NULL;
 
     // A path too long for the record is not opened at all rather than cut
     // into the name of some other file.

@@ -10,7 +10,6 @@
 #include "app/appstate.h"
 #include "app/layout.h"
 #include "app/shell.h"
-#include "files/files.h"
 #include "files/meter.h"
 #include "res/resource.h"
 
@@ -44,12 +43,10 @@ void OnCreate(HWND window)
     // A failed start-up load is not reported: the pane stays empty and the
     // title still names the path.
     if (AppState.filePath[0])
-        LoadTextFile(AppState.filePath);
+        OpenDocument(window, AppState.filePath, false);
     else
         lstrcpyA(AppState.filePath, "NewFile.txt");
-    char title[MAX_PATH];
-    FormatTitle(AppState.filePath, title, sizeof title);
-    SetWindowTextA(window, title);
+    ShowDocumentTitle(window);
     CheckMenuItem(GetMenu(window), IDM_KANJI_AUTO, MF_BYCOMMAND | MF_CHECKED);
     CheckMenuItem(GetMenu(window), IDM_LB_AUTO, MF_BYCOMMAND | MF_CHECKED);
 }
@@ -72,15 +69,15 @@ void MovePane(HWND pane, const PaneRect& r) { MoveWindow(pane, r.x, r.y, r.width
 
 void OnButtonDown(HWND window)
 {
-    if (AppState.splitDragging == 0 && AppState.splitOn == 1) {
-        AppState.splitDragging = 1;
+    if (!AppState.splitDragging && AppState.splitOn) {
+        AppState.splitDragging = true;
         SetCapture(window);
     }
 }
 
 void OnMouseMove(HWND window, LPARAM lParam)
 {
-    if (AppState.splitDragging == 1 && AppState.splitOn == 1) {
+    if (AppState.splitDragging && AppState.splitOn) {
         int share;
         if (ComputeDragShare(HIWORD(lParam), ClientHeight(window), StatusBarHeight(), &share)) {
             AppState.splitPercent = share;
@@ -92,8 +89,8 @@ void OnMouseMove(HWND window, LPARAM lParam)
 
 void OnButtonUp()
 {
-    if (AppState.splitDragging == 1) {
-        AppState.splitDragging = 0;
+    if (AppState.splitDragging) {
+        AppState.splitDragging = false;
         ReleaseCapture();
     }
 }
@@ -146,14 +143,7 @@ bool OnDropFiles(HWND window, HDROP drop)
     case CONFIRM_PROCEED:
         break;
     }
-    ErrorCode result = LoadTextFile(path);
-    if (result == EC_SUCCESS) {
-        lstrcpyA(AppState.filePath, path);
-        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
-        SetMainTitle();
-    } else {
-        ShowErrorBox(window, result, "ファイルの読み込み");
-    }
+    OpenDocument(window, path, true);
     return true;
 }
 
@@ -171,7 +161,7 @@ void OnDestroy()
     DestroyWindow(AppState.hwndEdit);
     UnhookWindowsHookEx(AppState.hHook);
     AppState.hHook = NULL;
-    if (AppState.splitOn == 1) {
+    if (AppState.splitOn) {
         UnhookWindowsHookEx(AppState.hHookSub);
         AppState.hHookSub = NULL;
     }
@@ -207,13 +197,6 @@ void ShowErrorBox(HWND owner, ErrorCode code, const char* caption)
     MessageBoxA(owner, ErrorMessageText(code), caption, MB_ICONERROR);
 }
 
-void SetMainTitle()
-{
-    char title[MAX_PATH];
-    FormatTitle(AppState.filePath, title, sizeof title);
-    SetWindowTextA(AppState.hwndMain, title);
-}
-
 ConfirmResult ConfirmDiscard(HWND owner)
 {
     if (SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0) != 1)
@@ -224,22 +207,19 @@ ConfirmResult ConfirmDiscard(HWND owner)
         return CONFIRM_PROCEED;
     if (answer != IDYES)
         return CONFIRM_CANCEL;
-    ErrorCode result = SaveFileByDialog();
+    ErrorCode result = SaveFileByDialog(owner);
     if (result == EC_SUCCESS)
         return CONFIRM_PROCEED;
-    if (result == EC_CANCELLED)
-        return CONFIRM_SAVE_CANCELLED;
-    ShowErrorBox(owner, result, "ファイルの保存");
-    return CONFIRM_SAVE_FAILED;
+    return result == EC_CANCELLED ? CONFIRM_SAVE_CANCELLED : CONFIRM_SAVE_FAILED;
 }
 
 void LayoutPanes(HWND window, int width, int height)
 {
     PaneLayout l = ComputePaneLayout(width, height, ClientHeight(window), StatusBarHeight(),
-                                     AppState.splitOn == 1, AppState.splitPercent);
+                                     AppState.splitOn, AppState.splitPercent);
     MovePane(AppState.hwndStatus, l.status);
     MovePane(AppState.hwndEdit, l.main);
-    if (AppState.splitOn == 1)
+    if (AppState.splitOn)
         MovePane(AppState.hwndEditSub, l.sub);
 }
 

@@ -21,14 +21,30 @@ HWND CreatePane(HWND parent, int id);
 void Relayout(HWND window);
 // Focus and a visible caret back to the pane last used (a closing dialog).
 void ReturnFocusToActivePane();
-void SetMainTitle();
 void ShowErrorBox(HWND owner, ErrorCode code, const char* caption);
+
+// The document (document.cpp). `window` is the main window, which owns the
+// boxes and bears the title (AppState.hwndMain is still null while the
+// window is being created).
+// A file becomes the document: loaded into the main pane (and the second
+// one), named, unedited. A failure leaves the name as it was and is shown
+// in a box when asked for.
+ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure);
+// The document saved under `path`, which becomes its name; a failure is
+// shown in a box.
+ErrorCode SaveDocument(HWND window, const char* path);
+// The Open and Save commands: the dialog, then the transition above.
+// EC_CANCELLED, silently, when the dialog is cancelled.
+ErrorCode OpenFileByDialog(HWND window);
+ErrorCode SaveFileByDialog(HWND window);
+// "VEXA Edit ! : " and the document's path.
+void ShowDocumentTitle(HWND window);
 
 enum ConfirmResult {
     CONFIRM_PROCEED,         // not edited, answered No, or saved
     CONFIRM_CANCEL,          // answered Cancel
     CONFIRM_SAVE_CANCELLED,  // answered Yes and cancelled the save dialog
-    CONFIRM_SAVE_FAILED,     // answered Yes and the save failed (already reported)
+    CONFIRM_SAVE_FAILED,     // answered Yes and the save failed (already shown)
 };
 ConfirmResult ConfirmDiscard(HWND owner);
 

@@ -19,9 +19,9 @@ void ReportSyncFailure(ErrorCode code)
 void ToggleSplit()
 {
     HMENU menu = GetMenu(AppState.hwndMain);
-    if (AppState.splitOn == 0) {
+    if (!AppState.splitOn) {
         CheckMenuItem(menu, IDM_SPLIT, MF_BYCOMMAND | MF_CHECKED);
-        AppState.splitOn = 1;
+        AppState.splitOn = true;
         AppState.hwndEditSub = CreatePane(AppState.hwndMain, ID_EDIT_SUB);
         AppState.hHookSub = InstallEditHook(AppState.hwndEditSub);
         if (!AppState.hHookSub)
@@ -33,7 +33,7 @@ void ToggleSplit()
         DrawMenuBar(AppState.hwndMain);
     } else {
         CheckMenuItem(menu, IDM_SPLIT, MF_BYCOMMAND | MF_UNCHECKED);
-        AppState.splitOn = 0;
+        AppState.splitOn = false;
         UnhookWindowsHookEx(AppState.hHookSub);
         AppState.hHookSub = NULL;
         DestroyWindow(AppState.hwndEditSub);

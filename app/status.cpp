@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "codec/sjis.h"
+
 void FormatStatus(char* out, std::size_t size, unsigned keyCode, bool edited, int textSize,
                   int line, int lineCount, int selection)
 {
@@ -18,8 +20,7 @@ void FormatStatus(char* out, std::size_t size, unsigned keyCode, bool edited, in
         // Keep whole characters only.
         std::size_t cut = 0;
         for (std::size_t i = 0; i < size - 1;) {
-            unsigned char c = static_cast<unsigned char>(full[i]);
-            std::size_t step = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
+            std::size_t step = sjis::CharLength(full, length, i);
             if (i + step > size - 1)
                 break;
             i += step;

@@ -43,7 +43,8 @@ const Texts& GetTexts()
         r.eucCrLf.resize(2 * r.fileSize + 128);
         ConvertLineBreaksOnLoad(r.eucLf.data(), r.fileSize, r.eucCrLf.data(), r.eucCrLf.size(), nullptr);
         r.sjisCrLf = r.eucCrLf;
-        ConvertKanjiOnLoad(r.sjisCrLf.data(), r.sjisCrLf.size(), nullptr);
+        ConvertKanjiOnLoad(r.sjisCrLf.data(), TextLength(r.sjisCrLf.data(), r.sjisCrLf.size()), r.sjisCrLf.size(),
+                           nullptr);
         return r;
     }();
     return t;
@@ -78,7 +79,7 @@ void InPlace(benchmark::State& state, const std::vector<char>& input, Pass pass)
         state.PauseTiming();
         std::memcpy(buf.data(), input.data(), input.size());
         state.ResumeTiming();
-        pass(buf);
+        pass(buf, len);
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(len));
@@ -87,23 +88,23 @@ void InPlace(benchmark::State& state, const std::vector<char>& input, Pass pass)
 void BM_LoadKanjiEuc(benchmark::State& state)
 {
     const ProgressSink* sink = SinkOf(state);
-    InPlace(state, GetTexts().eucCrLf, [&](std::vector<char>& b) { ConvertKanjiOnLoad(b.data(), b.size(), sink); });
+    InPlace(state, GetTexts().eucCrLf, [&](std::vector<char>& b, std::size_t len) { ConvertKanjiOnLoad(b.data(), len, b.size(), sink); });
 }
 
 void BM_SaveLineBreaksLf(benchmark::State& state)
 {
     const ProgressSink* sink = SinkOf(state);
     InPlace(state, GetTexts().sjisCrLf,
-            [&](std::vector<char>& b) { ConvertLineBreaksOnSave(b.data(), b.size(), LineBreakCode::Lf, sink); });
+            [&](std::vector<char>& b, std::size_t len) { ConvertLineBreaksOnSave(b.data(), len, b.size(), LineBreakCode::Lf, sink); });
 }
 
 void SaveKanji(benchmark::State& state, KanjiCode target)
 {
     const Texts& t = GetTexts();
     std::size_t len = TextLength(t.sjisCrLf.data(), t.sjisCrLf.size());
-    std::vector<char> out(KanjiOutputBound(len));
+    std::vector<char> out(KanjiOutputCapacity(len + 1));
     for (auto _ : state)
-        benchmark::DoNotOptimize(ConvertKanjiOnSave(t.sjisCrLf.data(), t.sjisCrLf.size(), out.data(), out.size(), target, SinkOf(state)));
+        benchmark::DoNotOptimize(ConvertKanjiOnSave(t.sjisCrLf.data(), len, out.data(), out.size(), target, SinkOf(state)));
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(len));
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "codec/codes.h"
 #include "codec/progress.h"
@@ -14,46 +15,52 @@
 // Number of bytes before the first zero, at most size.
 std::size_t TextLength(const char* text, std::size_t size);
 
-// The kanji code of a text, by the first byte pair that is evidence of
-// Shift-JIS or EUC; JIS when there is none.
+// The kanji code of a text (ended by its first zero byte within size), by
+// the first byte pair that is evidence of Shift-JIS or EUC; JIS when there
+// is none.
 KanjiCode DetectKanjiCode(const char* text, std::size_t size);
 
-// Load pass 1. `data` holds the file's `dataSize` bytes (a zero byte after
+// Load pass 1. `data` holds the file's `dataLength` bytes (a zero byte after
 // them is not needed). Skips a 128-byte MacBinary header, turns every line
 // break into CR LF and writes the zero-terminated text, followed by one more
-// zero, into `target`. Needs 2 * dataSize + 2 bytes of target for any input;
+// zero, into `target`. Needs a capacity of 2 * dataLength + 2 for any input;
 // a smaller target receives a shortened text. Returns the code of the first
 // line break (CrLf when there is none); the output length without the
 // terminator goes to *length when given.
-LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataSize, char* target,
-                                      std::size_t targetSize, const ProgressSink* progress,
+LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, char* target,
+                                      std::size_t targetCapacity, const ProgressSink* progress,
                                       std::size_t* length = nullptr);
 
-// Load pass 2, in place on the output of pass 1. Detects the kanji code and
+// Load pass 2, in place on the output of pass 1: `length` bytes without a
+// zero, then the terminator, in `capacity` bytes. Detects the kanji code and
 // converts a JIS or EUC text to Shift-JIS. A pair opened by the last byte
 // takes the terminating zero as its second byte and grows the text by one,
-// which the second zero of pass 1 makes room for.
-KanjiCode ConvertKanjiOnLoad(char* text, std::size_t size, const ProgressSink* progress,
-                             std::size_t* length = nullptr);
+// which the second zero of pass 1 makes room for. The new length goes to
+// *newLength when given.
+KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacity,
+                             const ProgressSink* progress, std::size_t* newLength = nullptr);
 
 // Extra bytes that ConvertLineBreaksOnSave needs beyond the text and its
 // terminator: a lone CR written as LF CR takes one byte more.
-std::size_t LineBreakGrowthOnSave(const char* text, std::size_t size, LineBreakCode target);
+std::size_t LineBreakGrowthOnSave(const char* text, std::size_t length, LineBreakCode target);
 
-// Save pass 1, in place: every CR LF, and every CR that no LF follows,
-// becomes the target's line break. A lone LF stays as it is. For CrLf the
-// text is left alone. Returns the new length.
-std::size_t ConvertLineBreaksOnSave(char* text, std::size_t size, LineBreakCode target,
-                                    const ProgressSink* progress);
+// Save pass 1, in place on `length` bytes held in `capacity`: every CR LF,
+// and every CR that no LF follows, becomes the target's line break. A lone
+// LF stays as it is. For CrLf the text is left alone. Returns the new
+// length; a terminator follows it when the capacity has room.
+std::size_t ConvertLineBreaksOnSave(char* text, std::size_t length, std::size_t capacity,
+                                    LineBreakCode target, const ProgressSink* progress);
 
-// Bytes of output ConvertKanjiOnSave may need for a text of `length` bytes,
-// terminator included.
-std::size_t KanjiOutputBound(std::size_t length);
+// The output capacity a save gives pass 2 for a text held in
+// `textCapacity` bytes (text, terminator and slack): every byte may become
+// four, and the terminator follows.
+std::uint64_t KanjiOutputCapacity(std::uint64_t textCapacity);
 
-// Save pass 2: writes the text in the target kanji code, zero-terminated,
-// into `output`. Returns the output length without the terminator; no byte
-// written before the terminator is zero. An output smaller than
-// KanjiOutputBound receives a shortened text.
-std::size_t ConvertKanjiOnSave(const char* text, std::size_t size, char* output,
-                               std::size_t outputSize, KanjiCode target,
+// Save pass 2: writes the `length` bytes of the text in the target kanji
+// code, zero-terminated, into `output`. Returns the output length without
+// the terminator; no byte written before the terminator is zero. An output
+// smaller than KanjiOutputCapacity(length + 1) receives a shortened text.
+// For a Shift-JIS target `output` may be the text itself.
+std::size_t ConvertKanjiOnSave(const char* text, std::size_t length, char* output,
+                               std::size_t outputCapacity, KanjiCode target,
                                const ProgressSink* progress);

@@ -1,7 +1,11 @@
+// Detection of the kanji code: the first byte pair that only Shift-JIS or
+// only EUC can hold decides; a text with neither is taken as JIS.
 #include <cstring>
 
 #include "codec/bytes.h"
 #include "codec/convert.h"
+#include "codec/detect.h"
+#include "codec/sjis.h"
 
 std::size_t TextLength(const char* text, std::size_t size)
 {
@@ -9,10 +13,9 @@ std::size_t TextLength(const char* text, std::size_t size)
     return zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - text) : size;
 }
 
-KanjiCode DetectKanjiCode(const char* text, std::size_t size)
+KanjiCode DetectKanjiCodeOfLength(const char* text, std::size_t len)
 {
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
-    const std::size_t len = TextLength(text, size);
     std::size_t p = 0;
     while (p < len) {
         // Bytes below 0x80 are evidence of nothing; skip them a word at a time.
@@ -20,15 +23,20 @@ KanjiCode DetectKanjiCode(const char* text, std::size_t size)
             p += 8;
         if (p >= len)
             break;
-        unsigned a = t[p];
+        unsigned char a = t[p];
         if (a >= 0x80) {
-            unsigned b = p + 1 < len ? t[p + 1] : 0;  // the terminator follows the last byte
-            if (a <= 0xA0 && ((b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC)))
+            unsigned char b = p + 1 < len ? t[p + 1] : 0;  // the terminator follows the last byte
+            if (sjis::IsShiftJisOnlyLead(a) && sjis::IsTrail(b))
                 return KanjiCode::ShiftJIS;
-            if (a >= 0xA1 && a <= 0xDF && b >= 0xA1 && b <= 0xFE)
+            if (sjis::IsEucEvidence(a, b))
                 return KanjiCode::EUC;
         }
         ++p;
     }
     return KanjiCode::JIS;
+}
+
+KanjiCode DetectKanjiCode(const char* text, std::size_t size)
+{
+    return DetectKanjiCodeOfLength(text, TextLength(text, size));
 }

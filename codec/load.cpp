@@ -4,6 +4,8 @@
 
 #include "codec/bytes.h"
 #include "codec/convert.h"
+#include "codec/detect.h"
+#include "codec/sjis.h"
 
 namespace {
 
@@ -13,60 +15,32 @@ constexpr unsigned char ESC = 0x1B;
 
 constexpr std::size_t kMacBinaryHeader = 128;
 
-// JIS X 0208 pair (either byte may carry bit 0x80) to Shift-JIS. The first
-// byte's parity picks the row half, so the second byte's table depends on it.
-struct PairTables {
-    std::array<unsigned char, 256> lead{};
-    std::array<unsigned char, 512> trail{};  // [odd << 8 | c2]
-};
-
-constexpr PairTables MakePairTables()
-{
-    PairTables t{};
-    for (unsigned c = 0; c < 256; ++c) {
-        unsigned j = c & 0x7F;
-        unsigned s1 = (j & 1) ? (j + 1) / 2 + 0x70 : j / 2 + 0x70;
-        if (s1 >= 0xA0)
-            s1 += 0x40;
-        t.lead[c] = static_cast<unsigned char>(s1);
-        unsigned odd = j + 0x1F, even = j + 0x7D;
-        if (odd >= 0x7F)
-            ++odd;
-        if (even >= 0x7F)
-            ++even;
-        t.trail[256 + c] = static_cast<unsigned char>(odd);
-        t.trail[c] = static_cast<unsigned char>(even);
-    }
-    return t;
-}
-
-constexpr PairTables kPair = MakePairTables();
 
 }  // namespace
 
-LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataSize, char* target,
-                                      std::size_t targetSize, const ProgressSink* progress,
+LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, char* target,
+                                      std::size_t targetCapacity, const ProgressSink* progress,
                                       std::size_t* length)
 {
     const unsigned char* src = reinterpret_cast<const unsigned char*>(data);
     unsigned char* dst = reinterpret_cast<unsigned char*>(target);
     if (length)
         *length = 0;
-    if (targetSize < 2) {
-        if (targetSize)
+    if (targetCapacity < 2) {
+        if (targetCapacity)
             dst[0] = 0;
         return LineBreakCode::CrLf;
     }
 
     std::size_t start = 0;
-    std::size_t end = TextLength(data, dataSize);
+    std::size_t end = TextLength(data, dataLength);
     // A MacBinary header: zero bytes at offsets 0 and 74 of at least 128 bytes.
-    if (dataSize >= kMacBinaryHeader && src[0] == 0 && src[74] == 0) {
+    if (dataLength >= kMacBinaryHeader && src[0] == 0 && src[74] == 0) {
         start = kMacBinaryHeader;
-        end = kMacBinaryHeader + TextLength(data + kMacBinaryHeader, dataSize - kMacBinaryHeader);
+        end = kMacBinaryHeader + TextLength(data + kMacBinaryHeader, dataLength - kMacBinaryHeader);
     }
     // Each byte may double, and two zeros follow; a short target shortens the text.
-    std::size_t room = (targetSize - 2) / 2;
+    std::size_t room = (targetCapacity - 2) / 2;
     if (end - start > room)
         end = start + room;
 
@@ -133,20 +107,20 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataSize, ch
     return code ? static_cast<LineBreakCode>(code) : LineBreakCode::CrLf;
 }
 
-KanjiCode ConvertKanjiOnLoad(char* text, std::size_t size, const ProgressSink* progress,
-                             std::size_t* length)
+KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacity,
+                             const ProgressSink* progress, std::size_t* newLength)
 {
     unsigned char* t = reinterpret_cast<unsigned char*>(text);
-    std::size_t len = TextLength(text, size);
-    if (length)
-        *length = len;
-    if (size == 0)
+    std::size_t len = length < capacity ? length : capacity;
+    if (newLength)
+        *newLength = len;
+    if (capacity == 0)
         return KanjiCode::JIS;
-    KanjiCode code = DetectKanjiCode(text, len);
+    KanjiCode code = DetectKanjiCodeOfLength(text, len);
     if (code == KanjiCode::ShiftJIS)
         return code;
-    if (len == size)
-        len = size - 1;  // keep the last byte for the terminator
+    if (len == capacity)
+        len = capacity - 1;  // keep the last byte for the terminator
 
     auto at = [&](std::size_t k) -> unsigned { return k < len ? t[k] : 0u; };
 
@@ -186,8 +160,7 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t size, const ProgressSink* p
                     // Japanese comes in runs of pairs.
                     unsigned b = t[i + 1];
                     while (a >= 0xA1 && b <= 0xFE) {
-                        t[i] = kPair.lead[a];
-                        t[i + 1] = kPair.trail[((a & 1) << 8) | b];
+                        sjis::FromJis(a, b, t + i, t + i + 1);
                         i += 2;
                         ++pairs;
                         if (i >= fast)
@@ -226,9 +199,8 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t size, const ProgressSink* p
             }
             // A pair opened by the last byte takes the terminator as its second
             // byte and grows the text by one; without room for that it is copied.
-            if (c1 >= 0xA1 && c2 <= 0xFE && (i + 1 < len || o + 2 < size)) {
-                t[o] = kPair.lead[c1];
-                t[o + 1] = kPair.trail[((c1 & 1) << 8) | c2];
+            if (c1 >= 0xA1 && c2 <= 0xFE && (i + 1 < len || o + 2 < capacity)) {
+                sjis::FromJis(c1, c2, t + o, t + o + 1);
                 i += 2;
                 o += 2;
             } else if (t[i] == ESC) {
@@ -259,7 +231,7 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t size, const ProgressSink* p
     }
     tracker.Flush();
     t[o] = 0;
-    if (length)
-        *length = o;
+    if (newLength)
+        *newLength = o;
     return code;
 }

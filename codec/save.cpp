@@ -5,6 +5,7 @@
 
 #include "codec/bytes.h"
 #include "codec/convert.h"
+#include "codec/sjis.h"
 
 namespace {
 
@@ -12,32 +13,6 @@ constexpr unsigned char CR = 0x0D;
 constexpr unsigned char LF = 0x0A;
 constexpr unsigned char ESC = 0x1B;
 
-// Shift-JIS byte classes and the Shift-JIS to JIS X 0208 arithmetic as tables.
-struct SjisTables {
-    std::array<unsigned char, 256> isLead{};
-    std::array<unsigned char, 256> isTrail{};
-    std::array<unsigned char, 256> row{};       // (s1 - 0x70) * 2, as a byte
-    std::array<unsigned char, 256> cell{};      // j2
-    std::array<unsigned char, 256> upperHalf{}; // 1 when s2 >= 0x9E: the even row
-};
-
-constexpr SjisTables MakeSjisTables()
-{
-    SjisTables t{};
-    for (unsigned c = 0; c < 256; ++c) {
-        t.isLead[c] = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFE);
-        t.isTrail[c] = (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
-        unsigned s1 = c >= 0xE0 ? c - 0x40 : c;
-        t.row[c] = static_cast<unsigned char>((s1 - 0x70) * 2);
-        unsigned s2 = c >= 0x80 ? c - 1 : c;
-        bool upper = s2 >= 0x9E;
-        t.upperHalf[c] = upper;
-        t.cell[c] = static_cast<unsigned char>(upper ? s2 - 0x7D : s2 - 0x1F);
-    }
-    return t;
-}
-
-constexpr SjisTables kSjis = MakeSjisTables();
 
 // Longest output of one step: ESC $ B and a pair, or ESC ( B and a byte.
 constexpr std::size_t kMaxStepOutput = 5;
@@ -79,14 +54,15 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
                     }
                     unsigned a = t[i];
                     unsigned b = t[i + 1];
-                    if (kSjis.isLead[a] && kSjis.isTrail[b]) {
+                    if (sjis::IsSaveLead(a) && sjis::IsTrail(b)) {
                         if (jis)
                             break;
                         // Japanese comes in runs of pairs.
                         do {
                             if (euc) {
-                                out[o] = static_cast<unsigned char>((kSjis.row[a] - (kSjis.upperHalf[b] ? 0 : 1)) | 0x80);
-                                out[o + 1] = static_cast<unsigned char>(kSjis.cell[b] | 0x80);
+                                sjis::ToJis(a, b, out + o, out + o + 1);
+                                out[o] |= 0x80;
+                                out[o + 1] |= 0x80;
                             } else {
                                 out[o] = static_cast<unsigned char>(a);
                                 out[o + 1] = static_cast<unsigned char>(b);
@@ -98,7 +74,7 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
                                 break;
                             a = t[i];
                             b = t[i + 1];
-                        } while (kSjis.isLead[a] && kSjis.isTrail[b]);
+                        } while (sjis::IsSaveLead(a) && sjis::IsTrail(b));
                     } else {
                         out[o++] = static_cast<unsigned char>(a);
                         ++i;
@@ -112,13 +88,13 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
                 goto full;
             unsigned c1 = t[i];
             unsigned c2 = i + 1 < len ? t[i + 1] : 0;
-            if (kSjis.isLead[c1] && kSjis.isTrail[c2]) {
+            if (sjis::IsSaveLead(static_cast<unsigned char>(c1)) && sjis::IsTrail(static_cast<unsigned char>(c2))) {
                 if (!euc && !jis) {
                     out[o] = static_cast<unsigned char>(c1);
                     out[o + 1] = static_cast<unsigned char>(c2);
                 } else {
-                    unsigned char j1 = static_cast<unsigned char>(kSjis.row[c1] - (kSjis.upperHalf[c2] ? 0 : 1));
-                    unsigned char j2 = kSjis.cell[c2];
+                    unsigned char j1, j2;
+                    sjis::ToJis(c1, c2, &j1, &j2);
                     if (euc) {
                         j1 |= 0x80;
                         j2 |= 0x80;
@@ -157,11 +133,10 @@ full:
 
 }  // namespace
 
-std::size_t LineBreakGrowthOnSave(const char* text, std::size_t size, LineBreakCode target)
+std::size_t LineBreakGrowthOnSave(const char* text, std::size_t len, LineBreakCode target)
 {
     if (target != LineBreakCode::LfCr)
         return 0;
-    const std::size_t len = TextLength(text, size);
     std::size_t growth = 0;
     const char* p = text;
     const char* end = text + len;
@@ -173,10 +148,10 @@ std::size_t LineBreakGrowthOnSave(const char* text, std::size_t size, LineBreakC
     return growth;
 }
 
-std::size_t ConvertLineBreaksOnSave(char* text, std::size_t size, LineBreakCode target,
-                                    const ProgressSink* progress)
+std::size_t ConvertLineBreaksOnSave(char* text, std::size_t length, std::size_t capacity,
+                                    LineBreakCode target, const ProgressSink* progress)
 {
-    const std::size_t len = TextLength(text, size);
+    const std::size_t len = length < capacity ? length : capacity;
     if (target != LineBreakCode::LfCr && target != LineBreakCode::Cr && target != LineBreakCode::Lf)
         return len;  // CR LF is the internal form already
 
@@ -187,7 +162,7 @@ std::size_t ConvertLineBreaksOnSave(char* text, std::size_t size, LineBreakCode 
     bool expandLoneCr = true;
     if (target == LineBreakCode::LfCr) {
         std::size_t growth = LineBreakGrowthOnSave(text, len, target);
-        if (growth > 0 && len + growth < size) {
+        if (growth > 0 && len + growth < capacity) {
             std::memmove(t + growth, t, len);
             shift = growth;
         } else if (growth > 0) {
@@ -238,23 +213,26 @@ std::size_t ConvertLineBreaksOnSave(char* text, std::size_t size, LineBreakCode 
         tracker.EndRun(steps);
     }
     tracker.Flush();
-    if (o < size)
+    if (o < capacity)
         t[o] = 0;
     return o;
 }
 
-std::size_t KanjiOutputBound(std::size_t length) { return 4 * length + 1; }
+std::uint64_t KanjiOutputCapacity(std::uint64_t textCapacity) { return 5 * textCapacity; }
 
-std::size_t ConvertKanjiOnSave(const char* text, std::size_t size, char* output,
-                               std::size_t outputSize, KanjiCode target,
+std::size_t ConvertKanjiOnSave(const char* text, std::size_t length, char* output,
+                               std::size_t outputCapacity, KanjiCode target,
                                const ProgressSink* progress)
 {
-    if (outputSize == 0)
+    if (outputCapacity == 0)
         return 0;
-    const std::size_t len = TextLength(text, size);
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
     unsigned char* out = reinterpret_cast<unsigned char*>(output);
-    if (outputSize >= KanjiOutputBound(len))
-        return KanjiOnSave<false>(t, len, out, outputSize, target, progress);
-    return KanjiOnSave<true>(t, len, out, outputSize, target, progress);
+    // Shift-JIS written over itself never overtakes its reading: the output
+    // is as long as the text.
+    const bool inPlace = output == text && outputCapacity > length && target != KanjiCode::JIS &&
+                         target != KanjiCode::EUC;
+    if (inPlace || outputCapacity >= KanjiOutputCapacity(length + 1))
+        return KanjiOnSave<false>(t, length, out, outputCapacity, target, progress);
+    return KanjiOnSave<true>(t, length, out, outputCapacity, target, progress);
 }

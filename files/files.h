@@ -1,20 +1,19 @@
-// Opening and saving the document, with the common file dialogs.
+// The file flows: a whole file into the main pane and the main pane's text
+// into a file, through the conversion passes, and the common dialogs that
+// choose the file. What becomes of the document (its name, title, edited
+// flag and the second pane) is the shell's (app/document.cpp).
 #pragma once
 
 #include "app/error_text.h"
 
-ErrorCode OpenFileByDialog();
-ErrorCode SaveFileByDialog();
+// Reads the file, converts it in two passes with a progress window each,
+// stores the detected codes in AppState and sets the text into the main pane.
 ErrorCode LoadTextFile(const char* path);
+// Converts the main pane's text to the save's codes and replaces the file
+// with it only once every byte is on disk.
 ErrorCode SaveTextFile(const char* path);
 
-// What the last load or save showed, for the tests and the benchmarks.
-struct FlowStatistics {
-    unsigned progressWindows;
-    unsigned meterPaints;
-    unsigned long long advances;
-    double paneSeconds;     // inside WM_SETTEXT / WM_GETTEXT of the pane
-    double diskSeconds;     // writing the file through to the disk and replacing the target
-    double totalSeconds;
-};
-extern FlowStatistics LastFlowStatistics;
+// The Open and Save dialogs, proposing `file` (MAX_PATH bytes), which
+// receives the chosen name; false when the user cancels.
+bool ChooseFileToOpen(char* file);
+bool ChooseFileToSave(char* file);

@@ -1,8 +1,23 @@
+// The bitmap progress meter and the progress window of the conversions.
 #include "files/meter.h"
 
 #include "app/appstate.h"
 #include "files/meter_geometry.h"
 
+namespace {
+
+// The strip METER2Y: column 0 is the fill, column 2 the tick marks,
+// column 3 the empty track; all 11 pixels high.
+const int kFillColumn = 0;
+const int kTickColumn = 2;
+const int kTrackColumn = 3;
+const int kHeight = 11;
+
+}  // namespace
+
+// Both strips are loaded and kept for the whole run, as the program always
+// has done: the meters draw from METER2Y only, and METER2T (the same strip
+// on its side) is never drawn from.
 void LoadMeterBitmaps(HWND window)
 {
     AppState.hbmMeter2T = LoadBitmapA(AppState.hInstance, "METER2T");
@@ -27,71 +42,51 @@ void FreeMeterBitmaps()
 
 void DrawProgressMeter(HWND window, int x, int y, int width, int position, int total)
 {
-    DrawMeterWithStrip(window, x, y, width, position, total, AppState.hdcMeter2Y);
-}
-
-void DrawMeterWithStrip(HWND window, int x, int y, int width, int position, int total, HDC strip)
-{
+    HDC strip = AppState.hdcMeter2Y;
     HDC dc = GetDC(window);
-    RECT meter = {x, y, x + width, y + 11};
-    PaintMeter(strip, 2, 1, 11, dc, &meter, total, position);
+    // Track, fill over it, ticks over both.
+    StretchBlt(dc, x, y, width, kHeight, strip, kTrackColumn, 0, 1, kHeight, SRCCOPY);
+    StretchBlt(dc, x + 1, y, MeterFillWidth(width, position, total), kHeight, strip, kFillColumn, 0, 1, kHeight,
+               SRCCOPY);
+    const int ticks = MeterTickCount(total);
+    for (int i = 0; i < ticks; ++i) {
+        int tick = MeterTickIsLong(i) ? 8 : 5;
+        StretchBlt(dc, MeterTickX(x, width, i, total), y + kHeight - tick, 1, tick, strip, kTickColumn,
+                   kHeight - tick, 1, tick, SRCCOPY);
+    }
     ReleaseDC(window, dc);
 }
 
-void PaintMeter(HDC strip, int tickColumn, int trackWidth, int height, HDC target, const RECT* meter,
-                int total, int position)
-{
-    const int w = meter->right - meter->left;
-    const int l = meter->left;
-    const int t = meter->top;
-    // Track, fill over it, ticks over both.
-    StretchBlt(target, l, t, w, height, strip, tickColumn + 1, 0, trackWidth, height, SRCCOPY);
-    StretchBlt(target, l + 1, t, MeterFillWidth(w, position, total), height, strip, 0, 0, 1, height, SRCCOPY);
-    const int ticks = MeterTickCount(total);
-    for (int i = 0; i < ticks; ++i) {
-        int x = MeterTickX(l, w, i, total);
-        int tick = MeterTickIsLong(i) ? 8 : 5;
-        StretchBlt(target, x, t + height - tick, 1, tick, strip, tickColumn, height - tick, 1, tick, SRCCOPY);
-    }
-}
-
-INT_PTR CALLBACK ProgressDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
 namespace {
 
-void BeginPass(void* context)
+int painted = -1;  // the value the current pass's meter shows, or -1
+MeterCounts counts;
+
+void BeginPass(void*)
 {
-    auto* p = static_cast<ConversionProgress*>(context);
-    AppState.hwndProgress =
-        CreateDialogParamA(AppState.hInstance, "CRCONV", AppState.hwndMain, ProgressDlgProc, 0);
-    p->painted = -1;
-    ++p->windows;
+    // A window with nothing to answer: the dialog manager's defaults do.
+    AppState.hwndProgress = CreateDialogParamA(AppState.hInstance, "CRCONV", AppState.hwndMain, NULL, 0);
+    painted = -1;
+    ++counts.windows;
 }
 
 void EndPass(void*) { DestroyWindow(AppState.hwndProgress); }
 
-void Advance(void* context, int percent, std::uint32_t times)
+void Advance(void*, int percent, std::uint32_t times)
 {
-    auto* p = static_cast<ConversionProgress*>(context);
-    p->advances += times;
+    counts.advances += times;
     int shown = percent > 100 ? 100 : percent;
-    if (shown != p->painted) {
+    if (shown != painted) {
         DrawProgressMeter(AppState.hwndProgress, 14, 15, 196, percent, 100);
-        p->painted = shown;
-        ++p->paints;
+        painted = shown;
+        ++counts.paints;
     }
 }
 
+const PassObserver kObserver = {BeginPass, EndPass, {Advance, nullptr}};
+
 }  // namespace
 
-void InitConversionProgress(ConversionProgress* progress)
-{
-    progress->observer.beginPass = BeginPass;
-    progress->observer.endPass = EndPass;
-    progress->observer.sink.advance = Advance;
-    progress->observer.sink.context = progress;
-    progress->painted = -1;
-    progress->windows = 0;
-    progress->paints = 0;
-    progress->advances = 0;
-}
+const PassObserver* ConversionProgressObserver() { return &kObserver; }
+
+MeterCounts ConversionMeterCounts() { return counts; }

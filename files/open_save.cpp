@@ -1,5 +1,6 @@
 // The open and save flows: whole files between the disk and the main pane,
-// through the conversion passes, each in its own progress window.
+// through the conversion passes, each in its own progress window, and the
+// common dialogs that choose a file's name.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -7,27 +8,14 @@
 
 #include "app/appstate.h"
 #include "app/global_buffer.h"
-#include "app/shell.h"
 #include "codec/convert.h"
-#include "codec/document.h"
+#include "codec/pipeline.h"
 #include "files/files.h"
 #include "files/meter.h"
-#include "res/resource.h"
-
-FlowStatistics LastFlowStatistics;
 
 namespace {
 
 const char kFilter[] = "TEXT Files {*.txt}\0*.txt\0All Files {*.*}\0*.*\0";
-
-// Seconds from a performance counter.
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 class FileHandle {
 public:
@@ -47,17 +35,6 @@ public:
 private:
     HANDLE h_;
 };
-
-void FinishStatistics(const ConversionProgress& progress, double started, double paneSeconds,
-                      double diskSeconds = 0)
-{
-    LastFlowStatistics.diskSeconds = diskSeconds;
-    LastFlowStatistics.progressWindows = progress.windows;
-    LastFlowStatistics.meterPaints = progress.paints;
-    LastFlowStatistics.advances = progress.advances;
-    LastFlowStatistics.paneSeconds = paneSeconds;
-    LastFlowStatistics.totalSeconds = Now() - started;
-}
 
 // The folder part of a path, for a temporary file beside the target.
 bool FolderOf(const char* path, char* folder, DWORD size)
@@ -96,35 +73,26 @@ void InitDialog(OPENFILENAMEA* ofn, char* file)
     ofn->lpstrDefExt = "txt";
 }
 
-// A file dialog proposing AppState.filePath, then the flow on the chosen
-// name; on success the name becomes the document's path.
-ErrorCode RunFileDialog(BOOL(APIENTRY* dialog)(LPOPENFILENAMEA), DWORD flags, ErrorCode (*flow)(const char*))
+// A file dialog proposing `file`, which receives the chosen name.
+bool RunFileDialog(BOOL(APIENTRY* dialog)(LPOPENFILENAMEA), DWORD flags, char* file)
 {
-    char file[MAX_PATH];
-    lstrcpynA(file, AppState.filePath, sizeof file);
     OPENFILENAMEA ofn;
     InitDialog(&ofn, file);
     ofn.Flags = flags;
-    if (!dialog(&ofn))
-        return EC_CANCELLED;
-    ErrorCode result = flow(file);
-    if (result == EC_SUCCESS)
-        lstrcpyA(AppState.filePath, file);
-    return result;
+    return dialog(&ofn) != FALSE;
 }
 
 }  // namespace
 
-ErrorCode OpenFileByDialog() { return RunFileDialog(GetOpenFileNameA, OFN_FILEMUSTEXIST, LoadTextFile); }
+bool ChooseFileToOpen(char* file) { return RunFileDialog(GetOpenFileNameA, OFN_FILEMUSTEXIST, file); }
 
-ErrorCode SaveFileByDialog()
+bool ChooseFileToSave(char* file)
 {
-    return RunFileDialog(GetSaveFileNameA, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, SaveTextFile);
+    return RunFileDialog(GetSaveFileNameA, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, file);
 }
 
 ErrorCode LoadTextFile(const char* path)
 {
-    const double started = Now();
     FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, NULL));
     if (!file.valid())
@@ -149,27 +117,14 @@ ErrorCode LoadTextFile(const char* path)
         return EC_IO_COUNT;
     raw.get()[size] = 0;
 
-    ConversionProgress progress;
-    InitConversionProgress(&progress);
-    LoadResult loaded = ConvertFileOnLoad(raw.get(), size, converted.get(), convertedSize, &progress.observer);
-    AppState.detectedLineBreak = static_cast<int>(loaded.lineBreak);
-    AppState.detectedKanji = static_cast<int>(loaded.kanji);
+    // The detected codes are the document's from here on, even when the
+    // pane then refuses the text.
+    LoadResult loaded = ConvertFileOnLoad(raw.get(), size, converted.get(), convertedSize, ConversionProgressObserver());
+    AppState.detectedLineBreak = loaded.lineBreak;
+    AppState.detectedKanji = loaded.kanji;
     raw.Release();
-
-    const double paneStarted = Now();
-    LRESULT set = SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(converted.get()));
-    const double paneSeconds = Now() - paneStarted;
-    if (!set)
+    if (!SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(converted.get())))
         return EC_TEXT_REFUSED;
-    converted.Release();
-    file.Close();
-
-    if (AppState.splitOn == 1) {
-        ErrorCode code = SyncPanes(ID_EDIT_MAIN);
-        if (code != EC_SUCCESS)
-            ShowErrorBox(AppState.hwndMain, code, "同期上の問題");
-    }
-    FinishStatistics(progress, started, paneSeconds);
     return EC_SUCCESS;
 }
 
@@ -178,43 +133,31 @@ ErrorCode LoadTextFile(const char* path)
 // and that file replaces the target only when every byte is written.
 ErrorCode SaveTextFile(const char* path)
 {
-    const double started = Now();
-    const KanjiCode kanji = EffectiveKanjiCode(static_cast<KanjiCode>(AppState.kanjiSetting),
-                                               static_cast<KanjiCode>(AppState.detectedKanji));
-    const LineBreakCode lineBreak = EffectiveLineBreakCode(static_cast<LineBreakCode>(AppState.lineBreakSetting),
-                                                           static_cast<LineBreakCode>(AppState.detectedLineBreak));
-    double paneSeconds = 0;
-    double paneStarted = Now();
+    const KanjiCode kanji = EffectiveKanjiCode(AppState.kanjiSetting, AppState.detectedKanji);
+    const LineBreakCode lineBreak = EffectiveLineBreakCode(AppState.lineBreakSetting, AppState.detectedLineBreak);
     LRESULT length = SendMessageA(AppState.hwndEdit, WM_GETTEXTLENGTH, 0, 0);
-    paneSeconds += Now() - paneStarted;
     std::uint32_t textSize = 0, outputSize = 0;
     if (length < 0 || !SaveBufferSizes(static_cast<std::uint64_t>(length), 0, &textSize, &outputSize))
         return EC_NO_MEMORY;
     GlobalBuffer text(textSize);
     if (!text)
         return EC_NO_MEMORY;
-    paneStarted = Now();
-    LRESULT count = SendMessageA(AppState.hwndEdit, WM_GETTEXT, textSize, reinterpret_cast<LPARAM>(text.get()));
-    paneSeconds += Now() - paneStarted;
-    if (count < 0 || static_cast<std::uint32_t>(count) >= textSize)
-        count = 0;
+    LRESULT got = SendMessageA(AppState.hwndEdit, WM_GETTEXT, textSize, reinterpret_cast<LPARAM>(text.get()));
+    const std::size_t count = got > 0 && static_cast<std::uint32_t>(got) < textSize ? static_cast<std::size_t>(got) : 0;
     text.get()[count] = 0;
     // A lone CR written as LF CR needs room beyond the usual slack.
-    std::size_t growth = LineBreakGrowthOnSave(text.get(), static_cast<std::size_t>(count), lineBreak);
+    std::size_t growth = LineBreakGrowthOnSave(text.get(), count, lineBreak);
     if (growth > 0) {
-        if (!SaveBufferSizes(static_cast<std::uint64_t>(count), growth, &textSize, &outputSize) || !text.Grow(textSize))
+        if (!SaveBufferSizes(count, growth, &textSize, &outputSize) || !text.Grow(textSize))
             return EC_NO_MEMORY;
     }
-    GlobalBuffer output(outputSize);
-    if (!output)
+    // Shift-JIS output is the text itself and needs no output buffer.
+    GlobalBuffer output;
+    if ((kanji == KanjiCode::JIS || kanji == KanjiCode::EUC) && !output.Allocate(outputSize))
         return EC_NO_MEMORY;
+    SavedText saved = ConvertTextOnSave(text.get(), count, textSize, output.get(), outputSize, kanji, lineBreak,
+                                        ConversionProgressObserver());
 
-    ConversionProgress progress;
-    InitConversionProgress(&progress);
-    SavedText saved = ConvertTextOnSave(text.get(), textSize, output.get(), outputSize, kanji, lineBreak,
-                                        &progress.observer);
-
-    const double diskStarted = Now();
     char folder[MAX_PATH];
     char temporary[MAX_PATH];
     if (!FolderOf(path, folder, sizeof folder) || !GetTempFileNameA(folder, "vx", 0, temporary))
@@ -245,6 +188,5 @@ ErrorCode SaveTextFile(const char* path)
         DeleteFileA(temporary);
         return EC_OPEN_FAILED;
     }
-    FinishStatistics(progress, started, paneSeconds, Now() - diskStarted);
     return EC_SUCCESS;
 }

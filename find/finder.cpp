@@ -59,7 +59,7 @@ void RunAction(HWND dialog, int id)
         GetDlgItemTextA(dialog, IDC_REPLACE_TEXT, replacement, 259);
     if (!pattern[0] || (replacing && !replacement[0]))
         return;  // a field emptied since the buttons were refreshed
-    AppState.finderBusy = 1;
+    AppState.finderBusy = true;
     for (int button : kActionButtons)
         EnableButton(dialog, button, false);
     EnableButton(dialog, IDCANCEL, false);
@@ -71,7 +71,7 @@ void RunAction(HWND dialog, int id)
     case IDC_REPLACE_REPEAT: ReplaceRepeat(pattern, replacement); break;
     }
     EnableButton(dialog, IDCANCEL, true);
-    AppState.finderBusy = 0;
+    AppState.finderBusy = false;
     // Fields of every finder may have changed while a box was up.
     for (HWND finder : std::vector<HWND>(openFinders))
         SendMessageA(finder, WM_FINDER_REFRESH, 0, 0);

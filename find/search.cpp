@@ -2,19 +2,12 @@
 
 #include <cstring>
 
-bool IsShiftJisPair(unsigned char c, unsigned char d)
-{
-    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    bool trail = (d >= 0x40 && d <= 0x7E) || (d >= 0x80 && d <= 0xFC);
-    return lead && trail;
-}
+#include "codec/sjis.h"
 
 bool BoundaryWalker::IsBoundary(std::size_t p)
 {
     while (position_ < p) {
-        unsigned char c = static_cast<unsigned char>(text_[position_]);
-        bool pair = position_ + 1 < length_ && IsShiftJisPair(c, static_cast<unsigned char>(text_[position_ + 1]));
-        position_ += pair ? 2 : 1;
+        position_ += sjis::CharLength(text_, length_, position_);
         ++chars_;
     }
     return position_ == p;
@@ -23,11 +16,8 @@ bool BoundaryWalker::IsBoundary(std::size_t p)
 std::size_t ByteOffsetOfChar(const char* text, std::size_t length, std::size_t charIndex)
 {
     std::size_t b = 0;
-    for (std::size_t c = 0; b < length && c < charIndex; ++c) {
-        bool pair = b + 1 < length &&
-                    IsShiftJisPair(static_cast<unsigned char>(text[b]), static_cast<unsigned char>(text[b + 1]));
-        b += pair ? 2 : 1;
-    }
+    for (std::size_t c = 0; b < length && c < charIndex; ++c)
+        b += sjis::CharLength(text, length, b);
     return b;
 }
 
@@ -52,9 +42,7 @@ bool MatchSpan(const char* text, std::size_t length, std::size_t p, const char* 
         return false;
     std::size_t b = p, n = 0;
     while (b < p + m) {
-        bool pair = b + 1 < length &&
-                    IsShiftJisPair(static_cast<unsigned char>(text[b]), static_cast<unsigned char>(text[b + 1]));
-        b += pair ? 2 : 1;
+        b += sjis::CharLength(text, length, b);
         ++n;
     }
     if (chars)

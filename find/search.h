@@ -8,9 +8,6 @@
 
 constexpr long kNoMatch = -1;
 
-// Whether c can begin a two-byte character and d complete it.
-bool IsShiftJisPair(unsigned char c, unsigned char d);
-
 // Walks character boundaries forward from a known boundary, counting the
 // characters it passes: the edit control counts its positions in
 // characters, the snapshot in bytes.

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "codec/convert.h"
-#include "codec/document.h"
+#include "codec/pipeline.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ConvertLineBreaksOnLoad(raw.get(), size, converted.get(), convertedSize, &kSink, &length);
     if (length > 2 * size)
         __builtin_trap();
-    ConvertKanjiOnLoad(converted.get(), convertedSize, &kSink, &length);
+    ConvertKanjiOnLoad(converted.get(), length, convertedSize, &kSink, &length);
     if (length > 2 * size + 1 || converted[length] != 0)
         __builtin_trap();
 
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(text.get(), data, textLength);
     text[textLength] = 0;
     std::unique_ptr<char[]> output(new char[outputSize]);
-    SavedText saved = ConvertTextOnSave(text.get(), textSize, output.get(), outputSize, kanji,
+    SavedText saved = ConvertTextOnSave(text.get(), textLength, textSize, output.get(), outputSize, kanji,
                                         lineBreak, &kSinkObserver);
     if (saved.length >= outputSize || std::memchr(saved.data, 0, saved.length) != nullptr)
         __builtin_trap();
@@ -75,9 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<char[]> tight(new char[textLength + 1]);
     std::memcpy(tight.get(), data, textLength);
     tight[textLength] = 0;
-    ConvertLineBreaksOnSave(tight.get(), textLength + 1, lineBreak, &kSink);
+    std::size_t tightLength = ConvertLineBreaksOnSave(tight.get(), textLength, textLength + 1, lineBreak, &kSink);
     std::size_t small = 1 + selector % 16;
     std::unique_ptr<char[]> shortOutput(new char[small]);
-    ConvertKanjiOnSave(tight.get(), textLength + 1, shortOutput.get(), small, kanji, &kSink);
+    ConvertKanjiOnSave(tight.get(), tightLength, shortOutput.get(), small, kanji, &kSink);
     return 0;
 }

@@ -9,7 +9,7 @@
 
 #include "app/error_text.h"
 #include "codec/convert.h"
-#include "codec/document.h"
+#include "codec/pipeline.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -219,7 +219,7 @@ int Run(const Options& opt)
 
     LineBreakCode lineBreak = EffectiveLineBreakCode(opt.lineBreak, loaded.lineBreak);
     KanjiCode kanji = EffectiveKanjiCode(opt.kanji, loaded.kanji);
-    std::size_t growth = LineBreakGrowthOnSave(converted->get(), convertedSize, lineBreak);
+    std::size_t growth = LineBreakGrowthOnSave(converted->get(), loaded.length, lineBreak);
     std::uint32_t textSize = 0, outputSize = 0;
     if (!SaveBufferSizes(loaded.length, growth, &textSize, &outputSize))
         return Fail(opt.input, "text too large", EC_NO_MEMORY);
@@ -241,8 +241,8 @@ int Run(const Options& opt)
     } else {
         outputSize = 0;
     }
-    SavedText saved = ConvertTextOnSave(converted->get(), textSize, output ? output->get() : nullptr, outputSize, kanji,
-                                        lineBreak, nullptr);
+    SavedText saved = ConvertTextOnSave(converted->get(), loaded.length, textSize, output ? output->get() : nullptr,
+                                        outputSize, kanji, lineBreak, nullptr);
     const std::size_t length = saved.length;
 
     bool toStdout = std::strcmp(opt.output, "-") == 0;

@@ -167,8 +167,10 @@ TEST(Load, KanjiPassWithoutRoomForGrowthKeepsTheLastByte)
     Bytes text = Unhex("A4 A2 B0");
     std::vector<char> buf(text.begin(), text.end());
     buf.push_back(0);
-    ConvertKanjiOnLoad(buf.data(), buf.size(), nullptr);
-    EXPECT_EQ(Hex(Bytes(buf.data(), TextLength(buf.data(), buf.size()))), "82 A0 B0");
+    std::size_t length = 0;
+    ConvertKanjiOnLoad(buf.data(), text.size(), buf.size(), nullptr, &length);
+    EXPECT_EQ(Hex(Bytes(buf.data(), length)), "82 A0 B0");
+    EXPECT_EQ(buf[length], 0);
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 
 #include <random>
 
-#include "codec/document.h"
+#include "codec/pipeline.h"
+#include "reference_codec.h"
 #include "test_util.h"
 
 namespace {
@@ -87,18 +88,26 @@ TEST(RoundTrip, DocumentFunctionsMatchThePasses)
     ASSERT_TRUE(SaveBufferSizes(r.length, 0, &textSize, &outputSize));
     converted.resize(std::max<std::size_t>(converted.size(), textSize));
     std::vector<char> output(outputSize);
-    SavedText saved = ConvertTextOnSave(converted.data(), converted.size(), output.data(), output.size(),
+    SavedText saved = ConvertTextOnSave(converted.data(), r.length, converted.size(), output.data(), output.size(),
                                         KanjiCode::EUC, LineBreakCode::Lf, &observer);
     EXPECT_EQ(begins, 4u);
     EXPECT_EQ(ends, 4u);
     EXPECT_EQ(Hex(Bytes(saved.data, saved.length)), Hex(file));
 
-    // Shift-JIS without a sink is the text itself.
-    Bytes sjis = text;
-    sjis.push_back('\0');
-    saved = ConvertTextOnSave(&sjis[0], sjis.size(), nullptr, 0, KanjiCode::ShiftJIS, LineBreakCode::CrLf, nullptr);
-    EXPECT_EQ(saved.data, sjis.data());
-    EXPECT_EQ(Hex(Bytes(saved.data, saved.length)), Hex(text));
+    // Shift-JIS is the text itself, with or without a meter: the meter's
+    // pass only reports progress and copies nothing.
+    int advances = 0;
+    PassObserver meter{nullptr, nullptr, {[](void* c, int, std::uint32_t n) { *static_cast<int*>(c) += n; }, &advances}};
+    const PassObserver* observers[] = {nullptr, &meter};
+    for (const PassObserver* o : observers) {
+        Bytes sjis = text;
+        sjis.push_back('\0');
+        saved = ConvertTextOnSave(&sjis[0], text.size(), sjis.size(), nullptr, 0, KanjiCode::ShiftJIS,
+                                  LineBreakCode::CrLf, o);
+        EXPECT_EQ(saved.data, sjis.data());
+        EXPECT_EQ(Hex(Bytes(saved.data, saved.length)), Hex(text));
+    }
+    EXPECT_EQ(advances, static_cast<int>(reference::KanjiOnSave(text, KanjiCode::ShiftJIS).advances.size()));
 }
 
 TEST(BufferSizes, RefuseWhatDoesNotFit32Bits)

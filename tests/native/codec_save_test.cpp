@@ -117,7 +117,7 @@ TEST(Save, LoneCrWithoutRoomStaysACr)
     Bytes text = "a\rb";
     std::vector<char> buf(text.begin(), text.end());
     buf.push_back(0);
-    std::size_t n = ConvertLineBreaksOnSave(buf.data(), buf.size(), LineBreakCode::LfCr, nullptr);
+    std::size_t n = ConvertLineBreaksOnSave(buf.data(), text.size(), buf.size(), LineBreakCode::LfCr, nullptr);
     EXPECT_EQ(Hex(Bytes(buf.data(), n)), "61 0D 62");
 }
 

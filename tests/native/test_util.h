@@ -62,9 +62,10 @@ inline Loaded LoadBytes(const Bytes& file, const ProgressSink* pass1 = nullptr,
     raw[file.size()] = 0;
     std::vector<char> converted(2 * file.size() + 128, '\x55');
     Loaded r;
-    r.lineBreak = ConvertLineBreaksOnLoad(raw.data(), file.size(), converted.data(), converted.size(), pass1);
-    r.kanji = ConvertKanjiOnLoad(converted.data(), converted.size(), pass2);
-    r.text = Bytes(converted.data(), TextLength(converted.data(), converted.size()));
+    std::size_t length = 0;
+    r.lineBreak = ConvertLineBreaksOnLoad(raw.data(), file.size(), converted.data(), converted.size(), pass1, &length);
+    r.kanji = ConvertKanjiOnLoad(converted.data(), length, converted.size(), pass2, &length);
+    r.text = Bytes(converted.data(), length);
     return r;
 }
 
@@ -77,7 +78,7 @@ inline Bytes SaveBytes(const Bytes& text, KanjiCode kanji, LineBreakCode lineBre
     std::copy(text.begin(), text.end(), buf.begin());
     buf[text.size()] = 0;
     std::vector<char> out(5 * buf.size(), '\x55');
-    ConvertLineBreaksOnSave(buf.data(), buf.size(), lineBreak, pass1);
-    std::size_t n = ConvertKanjiOnSave(buf.data(), buf.size(), out.data(), out.size(), kanji, pass2);
+    std::size_t length = ConvertLineBreaksOnSave(buf.data(), text.size(), buf.size(), lineBreak, pass1);
+    std::size_t n = ConvertKanjiOnSave(buf.data(), length, out.data(), out.size(), kanji, pass2);
     return Bytes(out.data(), n);
 }

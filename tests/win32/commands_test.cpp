@@ -58,15 +58,18 @@ TEST_F(CommandsTest, KanjiSettingsCheckOneItem)
     Start();
     const struct {
         UINT id;
-        int value;
-    } items[] = {{IDM_KANJI_SJIS, 3}, {IDM_KANJI_EUC, 2}, {IDM_KANJI_JIS, 1}, {IDM_KANJI_AUTO, 0}};
+        KanjiCode value;
+    } items[] = {{IDM_KANJI_SJIS, KanjiCode::ShiftJIS},
+                 {IDM_KANJI_EUC, KanjiCode::EUC},
+                 {IDM_KANJI_JIS, KanjiCode::JIS},
+                 {IDM_KANJI_AUTO, KanjiCode::Auto}};
     for (const auto& item : items) {
         Command(item.id);
         EXPECT_EQ(AppState.kanjiSetting, item.value);
         for (const auto& other : items)
             EXPECT_EQ(MenuChecked(other.id), other.id == item.id) << item.id << " " << other.id;
     }
-    EXPECT_EQ(AppState.lineBreakSetting, 0);
+    EXPECT_EQ(AppState.lineBreakSetting, LineBreakCode::Auto);
 }
 
 TEST_F(CommandsTest, LineBreakSettingsCheckOneItem)
@@ -75,8 +78,12 @@ TEST_F(CommandsTest, LineBreakSettingsCheckOneItem)
     // Macintosh is the lone CR, UNIX the lone LF.
     const struct {
         UINT id;
-        int value;
-    } items[] = {{IDM_LB_WINDOWS, 4}, {IDM_LB_MAC, 2}, {IDM_LB_UNIX, 3}, {IDM_LB_REVWIN, 1}, {IDM_LB_AUTO, 0}};
+        LineBreakCode value;
+    } items[] = {{IDM_LB_WINDOWS, LineBreakCode::CrLf},
+                 {IDM_LB_MAC, LineBreakCode::Cr},
+                 {IDM_LB_UNIX, LineBreakCode::Lf},
+                 {IDM_LB_REVWIN, LineBreakCode::LfCr},
+                 {IDM_LB_AUTO, LineBreakCode::Auto}};
     for (const auto& item : items) {
         Command(item.id);
         EXPECT_EQ(AppState.lineBreakSetting, item.value);
@@ -84,17 +91,17 @@ TEST_F(CommandsTest, LineBreakSettingsCheckOneItem)
             EXPECT_EQ(MenuChecked(other.id), other.id == item.id) << item.id << " " << other.id;
     }
     // Choosing a setting converts nothing by itself.
-    EXPECT_EQ(AppState.detectedLineBreak, 4);
+    EXPECT_EQ(AppState.detectedLineBreak, LineBreakCode::CrLf);
 }
 
 TEST_F(CommandsTest, CtrlBTwiceReturnsTheSoundSetting)
 {
     Start();
     TypeChar(AppState.hwndEdit, 0x02);
-    EXPECT_EQ(AppState.soundOn, 0);
+    EXPECT_FALSE(AppState.soundOn);
     EXPECT_FALSE(MenuChecked(IDM_SOUND));
     TypeChar(AppState.hwndEdit, 0x02);
-    EXPECT_EQ(AppState.soundOn, 1);
+    EXPECT_TRUE(AppState.soundOn);
     EXPECT_TRUE(MenuChecked(IDM_SOUND));
     EXPECT_EQ(PaneText(AppState.hwndEdit), "");  // the key never reached the pane
 }

@@ -9,6 +9,7 @@
 #include "app/appstate.h"
 #include "app/shell.h"
 #include "files/files.h"
+#include "files/meter.h"
 #include "harness.h"
 #include "res/resource.h"
 
@@ -16,20 +17,26 @@ namespace {
 
 struct Combination {
     const char* file;  // made by the peers
-    int kanji;         // KanjiCode
-    int lineBreak;     // LineBreakCode
+    KanjiCode kanji;
+    LineBreakCode lineBreak;
     UINT kanjiItem;
     UINT lineBreakItem;
 };
 
 // The menu items that choose each code: a lone LF is UNIX, a lone CR Macintosh.
 const Combination kCombinations[] = {
-    {"sjis-crlf.txt", 3, 4, IDM_KANJI_SJIS, IDM_LB_WINDOWS}, {"sjis-lf.txt", 3, 3, IDM_KANJI_SJIS, IDM_LB_UNIX},
-    {"sjis-cr.txt", 3, 2, IDM_KANJI_SJIS, IDM_LB_MAC},       {"sjis-lfcr.txt", 3, 1, IDM_KANJI_SJIS, IDM_LB_REVWIN},
-    {"euc-crlf.txt", 2, 4, IDM_KANJI_EUC, IDM_LB_WINDOWS},   {"euc-lf.txt", 2, 3, IDM_KANJI_EUC, IDM_LB_UNIX},
-    {"euc-cr.txt", 2, 2, IDM_KANJI_EUC, IDM_LB_MAC},         {"euc-lfcr.txt", 2, 1, IDM_KANJI_EUC, IDM_LB_REVWIN},
-    {"jis-crlf.txt", 1, 4, IDM_KANJI_JIS, IDM_LB_WINDOWS},   {"jis-lf.txt", 1, 3, IDM_KANJI_JIS, IDM_LB_UNIX},
-    {"jis-cr.txt", 1, 2, IDM_KANJI_JIS, IDM_LB_MAC},         {"jis-lfcr.txt", 1, 1, IDM_KANJI_JIS, IDM_LB_REVWIN},
+    {"sjis-crlf.txt", KanjiCode::ShiftJIS, LineBreakCode::CrLf, IDM_KANJI_SJIS, IDM_LB_WINDOWS},
+    {"sjis-lf.txt", KanjiCode::ShiftJIS, LineBreakCode::Lf, IDM_KANJI_SJIS, IDM_LB_UNIX},
+    {"sjis-cr.txt", KanjiCode::ShiftJIS, LineBreakCode::Cr, IDM_KANJI_SJIS, IDM_LB_MAC},
+    {"sjis-lfcr.txt", KanjiCode::ShiftJIS, LineBreakCode::LfCr, IDM_KANJI_SJIS, IDM_LB_REVWIN},
+    {"euc-crlf.txt", KanjiCode::EUC, LineBreakCode::CrLf, IDM_KANJI_EUC, IDM_LB_WINDOWS},
+    {"euc-lf.txt", KanjiCode::EUC, LineBreakCode::Lf, IDM_KANJI_EUC, IDM_LB_UNIX},
+    {"euc-cr.txt", KanjiCode::EUC, LineBreakCode::Cr, IDM_KANJI_EUC, IDM_LB_MAC},
+    {"euc-lfcr.txt", KanjiCode::EUC, LineBreakCode::LfCr, IDM_KANJI_EUC, IDM_LB_REVWIN},
+    {"jis-crlf.txt", KanjiCode::JIS, LineBreakCode::CrLf, IDM_KANJI_JIS, IDM_LB_WINDOWS},
+    {"jis-lf.txt", KanjiCode::JIS, LineBreakCode::Lf, IDM_KANJI_JIS, IDM_LB_UNIX},
+    {"jis-cr.txt", KanjiCode::JIS, LineBreakCode::Cr, IDM_KANJI_JIS, IDM_LB_MAC},
+    {"jis-lfcr.txt", KanjiCode::JIS, LineBreakCode::LfCr, IDM_KANJI_JIS, IDM_LB_REVWIN},
 };
 
 class FilesTest : public EditorTest {
@@ -90,14 +97,16 @@ TEST_F(FilesTest, LoadTextFileEveryCombination)
     Start();
     for (const auto& c : kCombinations) {
         ProgressWindowCounter progress;
+        MeterCounts before = ConversionMeterCounts();
         ASSERT_EQ(LoadTextFile(DataFile(c.file).c_str()), EC_SUCCESS) << c.file;
         EXPECT_EQ(PaneText(AppState.hwndEdit) == reference_, true) << c.file;
         EXPECT_EQ(AppState.detectedKanji, c.kanji) << c.file;
         EXPECT_EQ(AppState.detectedLineBreak, c.lineBreak) << c.file;
         EXPECT_EQ(progress.count(), 2) << c.file;
         // Painted only when the shown value changes: at most 21 per pass.
-        EXPECT_LE(LastFlowStatistics.meterPaints, 42u);
-        EXPECT_GT(LastFlowStatistics.advances, LastFlowStatistics.meterPaints);
+        MeterCounts after = ConversionMeterCounts();
+        EXPECT_LE(after.paints - before.paints, 42u);
+        EXPECT_GT(after.advances - before.advances, after.paints - before.paints);
         // LoadTextFile leaves the path to its caller.
         EXPECT_STREQ(AppState.filePath, "NewFile.txt");
     }

@@ -312,7 +312,7 @@ TEST_F(FinderTest, DuringAnActionAllSixAreDisabled)
     });
     Click(f, IDC_REPLACE_NEXT);
     EXPECT_EQ(during, std::vector<bool>(7, false));
-    EXPECT_EQ(AppState.finderBusy, 0);
+    EXPECT_FALSE(AppState.finderBusy);
     // Afterwards the buttons follow the fields as they are now.
     EXPECT_TRUE(Enabled(f, IDCANCEL));
     EXPECT_FALSE(Enabled(f, IDC_FIND_NEXT));

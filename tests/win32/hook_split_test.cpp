@@ -6,7 +6,7 @@
 #include "app/appstate.h"
 #include "app/shell.h"
 #include "app/sound.h"
-#include "files/about.h"
+#include "app/about.h"
 #include "files/files.h"
 #include "harness.h"
 #include "res/resource.h"
@@ -179,7 +179,7 @@ TEST_F(SplitTest, LoadWhileSplitShowsTheTextInBoth)
 {
     Start();
     Command(IDM_SPLIT);
-    ASSERT_EQ(LoadTextFile(DataFile("euc-lf.txt").c_str()), EC_SUCCESS);
+    ASSERT_EQ(OpenDocument(main_, DataFile("euc-lf.txt").c_str(), true), EC_SUCCESS);
     EXPECT_TRUE(PaneText(AppState.hwndEditSub) == ReadFileBytes(DataFile("reference.txt")));
 }
 

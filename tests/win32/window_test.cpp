@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "app/appstate.h"
 #include "app/shell.h"
+#include "files/files.h"
 #include "files/meter.h"
 #include "harness.h"
 #include "res/resource.h"
@@ -37,24 +40,21 @@ int StatusHeight()
     return r.bottom;
 }
 
-TEST_F(WindowTest, StartsWithTheRecordsStartValues)
+// What a user meets on a plain start: an untitled document in one pane,
+// and a save under the automatic settings writes Shift-JIS with CR LF.
+TEST_F(WindowTest, StartsWithANewShiftJisDocumentInOnePane)
 {
     Start();
-    EXPECT_EQ(AppState.soundOn, 1);
-    EXPECT_EQ(AppState.splitOn, 0);
-    EXPECT_EQ(AppState.splitPercent, 50);
-    EXPECT_EQ(AppState.detectedKanji, 3);
-    EXPECT_EQ(AppState.detectedLineBreak, 4);
-    EXPECT_EQ(AppState.kanjiSetting, 0);
-    EXPECT_EQ(AppState.lineBreakSetting, 0);
-    EXPECT_EQ(AppState.splitDragging, 0);
-    EXPECT_EQ(AppState.hwndAbout, (HWND)NULL);
-    EXPECT_EQ(AppState.hInstance, GetModuleHandleA(NULL));
-    EXPECT_NE(AppState.hHook, (HHOOK)NULL);
-    EXPECT_NE(AppState.hCursorSplit, (HCURSOR)NULL);
-    EXPECT_EQ(AppState.hwndActiveEdit, AppState.hwndEdit);
     EXPECT_STREQ(AppState.filePath, "NewFile.txt");
     EXPECT_EQ(WindowText(main_), "VEXA Edit ! : NewFile.txt");
+    EXPECT_EQ(GetDlgItem(main_, ID_EDIT_SUB), (HWND)NULL);
+    EXPECT_EQ(AppState.hwndActiveEdit, AppState.hwndEdit);
+    EXPECT_EQ(AppState.hwndAbout, (HWND)NULL);
+    std::string path = TestFolder() + "new.txt";
+    const char text[] = "\x82\xA0\r\nb";
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    ASSERT_EQ(SaveTextFile(path.c_str()), EC_SUCCESS);
+    EXPECT_EQ(Hex(ReadFileBytes(path)), Hex(text));
     char cls[32];
     GetClassNameA(main_, cls, sizeof cls);
     EXPECT_STREQ(cls, "EditApli");
@@ -65,8 +65,13 @@ TEST_F(WindowTest, ChildrenHaveTheirIdsClassesAndStyles)
 {
     CreationRecorder created;
     Start();
-    EXPECT_EQ(created.StyleOf(ID_STATUSBAR), 0x52000103u);
-    EXPECT_EQ(created.StyleOf(ID_EDIT_MAIN), 0x50B011C4u);
+    // A status bar with a size grip at the bottom; a bordered pane with both
+    // scroll bars that scrolls, keeps its selection and takes Enter.
+    EXPECT_EQ(created.StyleOf(ID_STATUSBAR),
+              static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | SBARS_SIZEGRIP | CCS_BOTTOM));
+    EXPECT_EQ(created.StyleOf(ID_EDIT_MAIN),
+              static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                 ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN));
     HWND status = GetDlgItem(main_, ID_STATUSBAR);
     HWND pane = GetDlgItem(main_, ID_EDIT_MAIN);
     EXPECT_EQ(status, AppState.hwndStatus);
@@ -76,7 +81,7 @@ TEST_F(WindowTest, ChildrenHaveTheirIdsClassesAndStyles)
     EXPECT_STREQ(cls, STATUSCLASSNAMEA);
     GetClassNameA(pane, cls, sizeof cls);
     EXPECT_STRCASEEQ(cls, "Edit");
-    EXPECT_EQ(Style(status) & 0x52000103, 0x52000103);
+    EXPECT_EQ(Style(status) & (WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP), WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP);
     EXPECT_EQ(Style(pane) & (ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN),
               ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN);
     EXPECT_EQ(GetWindowLongA(pane, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
@@ -195,12 +200,12 @@ TEST_F(WindowTest, LayoutAndDragWithSplit)
     Pump();
     // No split: no drag starts.
     SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 100));
-    EXPECT_EQ(AppState.splitDragging, 0);
+    EXPECT_FALSE(AppState.splitDragging);
     EXPECT_EQ(GetCapture(), (HWND)NULL);
 
     Command(IDM_SPLIT);
     Pump();
-    ASSERT_EQ(AppState.splitOn, 1);
+    ASSERT_TRUE(AppState.splitOn);
     int h = ClientHeight(main_) - StatusHeight() - 4;
     RECT top = ChildRect(AppState.hwndEdit), bottom = ChildRect(AppState.hwndEditSub);
     EXPECT_EQ(top.bottom - top.top, h * 50 / 100);
@@ -209,7 +214,7 @@ TEST_F(WindowTest, LayoutAndDragWithSplit)
 
     int p = ClientHeight(main_) - StatusHeight();
     SendMessageA(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, h / 2 + 2));
-    EXPECT_EQ(AppState.splitDragging, 1);
+    EXPECT_TRUE(AppState.splitDragging);
     EXPECT_EQ(GetCapture(), main_);
     SendMessageA(main_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, p / 4));
     EXPECT_EQ(AppState.splitPercent, (p / 4) * 100 / p);
@@ -223,7 +228,7 @@ TEST_F(WindowTest, LayoutAndDragWithSplit)
     EXPECT_EQ(AppState.splitPercent, 10);
     EXPECT_EQ(GetCursor(), AppState.hCursorSplit);
     SendMessageA(main_, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
-    EXPECT_EQ(AppState.splitDragging, 0);
+    EXPECT_FALSE(AppState.splitDragging);
     EXPECT_EQ(GetCapture(), (HWND)NULL);
     // Moves without the button only set the pointer.
     SendMessageA(main_, WM_MOUSEMOVE, 0, MAKELPARAM(10, p / 2));
@@ -377,22 +382,26 @@ TEST_F(WindowTest, MeterPixels)
     DrawProgressMeter(w, 14, 15, 196, 50, 100);
     HDC dc = GetDC(w);
     auto px = [&](int x, int y) { return GetPixel(dc, x, y) & 0xFFFFFF; };
-    auto rgb = [](unsigned v) -> COLORREF { return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF); };
-    const unsigned column0[11] = {0x4A73A5, 0x303943, 0x39434D, 0x4D4D57, 0x69747D, 0x7D7D87,
-                                  0xAEB7B7, 0xC1CBD4, 0x909BA4, 0x69747D, 0x4A7BB5};
-    const unsigned column2[11] = {0x4A73A5, 0x4A7BB5, 0x73ADDE, 0xAD0000, 0xFF0000, 0xFF0000,
-                                  0xFF0052, 0xFF5252, 0xFF0000, 0x840000, 0x4A7BB5};
-    const unsigned column3[11] = {0x4A73A5, 0x4A7BB5, 0x73ADDE, 0x84B5DE, 0x94BDE7, 0xA5C6E7,
-                                  0xB5D6EF, 0xD6E7F7, 0xB5D6EF, 0x84B5DE, 0x4A7BB5};
+    // The meter is built from the columns of the strip METER2Y: 0 the fill,
+    // 2 the ticks, 3 the track. They differ, or the test could not tell.
+    std::vector<COLORREF> column0, column2, column3;
     for (int row = 0; row < 11; ++row) {
-        EXPECT_EQ(px(14, 15 + row), rgb(column3[row])) << "track at the left end, row " << row;
-        EXPECT_EQ(px(20, 15 + row), rgb(column0[row])) << "fill, row " << row;
-        EXPECT_EQ(px(111, 15 + row), rgb(column0[row])) << "last fill column, row " << row;
-        EXPECT_EQ(px(160, 15 + row), rgb(column3[row])) << "track, row " << row;
+        column0.push_back(GetPixel(AppState.hdcMeter2Y, 0, row) & 0xFFFFFF);
+        column2.push_back(GetPixel(AppState.hdcMeter2Y, 2, row) & 0xFFFFFF);
+        column3.push_back(GetPixel(AppState.hdcMeter2Y, 3, row) & 0xFFFFFF);
+    }
+    ASSERT_NE(column0[5], column3[5]);
+    ASSERT_NE(column2[5], column0[5]);
+    ASSERT_NE(column2[5], column3[5]);
+    for (int row = 0; row < 11; ++row) {
+        EXPECT_EQ(px(14, 15 + row), column3[row]) << "track at the left end, row " << row;
+        EXPECT_EQ(px(20, 15 + row), column0[row]) << "fill, row " << row;
+        EXPECT_EQ(px(111, 15 + row), column0[row]) << "last fill column, row " << row;
+        EXPECT_EQ(px(160, 15 + row), column3[row]) << "track, row " << row;
         // A short tick over the fill at 34, a long one over the track at 209.
-        EXPECT_EQ(px(34, 15 + row), rgb(row >= 6 ? column2[row] : column0[row])) << "short tick, row " << row;
-        EXPECT_EQ(px(209, 15 + row), rgb(row >= 3 ? column2[row] : column3[row])) << "long tick, row " << row;
-        EXPECT_EQ(px(112, 15 + row), rgb(row >= 3 ? column2[row] : column3[row])) << "middle tick, row " << row;
+        EXPECT_EQ(px(34, 15 + row), (row >= 6 ? column2[row] : column0[row])) << "short tick, row " << row;
+        EXPECT_EQ(px(209, 15 + row), (row >= 3 ? column2[row] : column3[row])) << "long tick, row " << row;
+        EXPECT_EQ(px(112, 15 + row), (row >= 3 ? column2[row] : column3[row])) << "middle tick, row " << row;
     }
     ReleaseDC(w, dc);
     DestroyWindow(w);

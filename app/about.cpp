@@ -1,4 +1,4 @@
-#include "files/about.h"
+#include "app/about.h"
 
 #include "app/appstate.h"
 #include "app/shell.h"

@@ -1,4 +1,4 @@
-#include "codec/document.h"
+#include "codec/pipeline.h"
 
 #include "codec/convert.h"
 
@@ -40,7 +40,7 @@ bool SaveBufferSizes(std::uint64_t length, std::uint64_t growth, std::uint32_t* 
 {
     if (length > kLimit32 || growth > kLimit32)
         return false;
-    std::uint64_t t = length + growth + 64, o = 5 * t;
+    std::uint64_t t = length + growth + 64, o = KanjiOutputCapacity(t);
     if (o > kLimit32)
         return false;
     *text = static_cast<std::uint32_t>(t);
@@ -48,30 +48,31 @@ bool SaveBufferSizes(std::uint64_t length, std::uint64_t growth, std::uint32_t* 
     return true;
 }
 
-LoadResult ConvertFileOnLoad(const char* data, std::size_t dataSize, char* converted,
-                             std::size_t convertedSize, const PassObserver* observer)
+LoadResult ConvertFileOnLoad(const char* data, std::size_t dataLength, char* converted,
+                             std::size_t convertedCapacity, const PassObserver* observer)
 {
     LoadResult result;
-    result.lineBreak = ConvertLineBreaksOnLoad(data, dataSize, converted, convertedSize,
-                                               Begin(observer), &result.length);
+    std::size_t length = 0;
+    result.lineBreak = ConvertLineBreaksOnLoad(data, dataLength, converted, convertedCapacity,
+                                               Begin(observer), &length);
     End(observer);
-    result.kanji = ConvertKanjiOnLoad(converted, convertedSize, Begin(observer), &result.length);
+    result.kanji = ConvertKanjiOnLoad(converted, length, convertedCapacity, Begin(observer), &result.length);
     End(observer);
     return result;
 }
 
-SavedText ConvertTextOnSave(char* text, std::size_t textSize, char* output,
-                            std::size_t outputSize, KanjiCode kanji, LineBreakCode lineBreak,
+SavedText ConvertTextOnSave(char* text, std::size_t length, std::size_t textCapacity, char* output,
+                            std::size_t outputCapacity, KanjiCode kanji, LineBreakCode lineBreak,
                             const PassObserver* observer)
 {
-    std::size_t length = ConvertLineBreaksOnSave(text, textSize, lineBreak, Begin(observer));
+    length = ConvertLineBreaksOnSave(text, length, textCapacity, lineBreak, Begin(observer));
     End(observer);
-    SavedText saved{output, 0};
     const ProgressSink* sink = Begin(observer);
-    if (kanji != KanjiCode::JIS && kanji != KanjiCode::EUC && !sink)
-        saved = SavedText{text, length};
-    else
-        saved.length = ConvertKanjiOnSave(text, textSize, output, outputSize, kanji, sink);
+    SavedText saved{text, length};
+    if (kanji == KanjiCode::JIS || kanji == KanjiCode::EUC)
+        saved = SavedText{output, ConvertKanjiOnSave(text, length, output, outputCapacity, kanji, sink)};
+    else if (sink)
+        ConvertKanjiOnSave(text, length, text, textCapacity, kanji, sink);  // the same bytes, for the meter
     End(observer);
     return saved;
 }

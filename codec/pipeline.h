@@ -1,0 +1,54 @@
+// A whole load or save: both conversion passes in order, with the buffer
+// capacities the flows allocate. The editor's open and save flows and the
+// command-line converter both go through these.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "codec/codes.h"
+#include "codec/progress.h"
+
+// Capacities of one load: the raw file (size + 64) and the converted text
+// (2 * size + 128). False when the file is 4 GiB or more or a capacity does
+// not fit 32 bits.
+bool LoadBufferSizes(std::uint64_t fileSize, std::uint32_t* raw, std::uint32_t* converted);
+
+// Capacities of one save of a text of `length` bytes whose line-break pass
+// grows it by `growth` bytes: the text (length + growth + 64) and the output
+// (KanjiOutputCapacity of that). False when a capacity does not fit 32 bits.
+bool SaveBufferSizes(std::uint64_t length, std::uint64_t growth, std::uint32_t* text,
+                     std::uint32_t* output);
+
+// Called around each of the two passes of a load or save; the editor shows a
+// progress window from begin to end.
+struct PassObserver {
+    void (*beginPass)(void* context);
+    void (*endPass)(void* context);
+    ProgressSink sink;  // receives the pass's advances
+};
+
+struct LoadResult {
+    LineBreakCode lineBreak;
+    KanjiCode kanji;
+    std::size_t length;  // of the converted text, without its terminator
+};
+
+// Both load passes: `data` (dataLength bytes of a file) becomes the internal
+// form in `converted`.
+LoadResult ConvertFileOnLoad(const char* data, std::size_t dataLength, char* converted,
+                             std::size_t convertedCapacity, const PassObserver* observer);
+
+struct SavedText {
+    const char* data;  // the bytes to write: in `output`, or in `text` itself
+    std::size_t length;
+};
+
+// Both save passes with the effective target codes on the `length` bytes of
+// `text` (capacity `textCapacity`): the line breaks in place, then the kanji
+// code into `output`. Shift-JIS output is the text itself, observer or not:
+// its pass then only reports progress, and `output` (which may be empty) is
+// not used.
+SavedText ConvertTextOnSave(char* text, std::size_t length, std::size_t textCapacity, char* output,
+                            std::size_t outputCapacity, KanjiCode kanji, LineBreakCode lineBreak,
+                            const PassObserver* observer);
