@@ -1,12 +1,17 @@
+// The About box: the picture with two lines drawn over it.
 #include "app/about.h"
 
 #include "app/appstate.h"
 #include "app/shell.h"
+#include "res/resource.h"
+
+const RECT kAboutCreditRect = {10, 190, 340, 210};
+const RECT kAboutVersionRect = {40, 210, 320, 230};
+
+namespace {
 
 const char kAboutCredit[] = "制作：VEXA Project  2026";
 const char kAboutVersion[] = "Version 1.00";
-
-namespace {
 
 // The lines go on the box's own surface over the picture, black and with
 // the picture showing between the letters.
@@ -15,10 +20,10 @@ void DrawAboutLines(HWND box)
     HDC dc = GetDC(box);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0, 0, 0));
-    RECT credit = {10, 190, 340, 210};
+    RECT credit = kAboutCreditRect;
     DrawTextA(dc, kAboutCredit, -1, &credit, 0);
-    RECT version = {40, 210, 320, 230};
-    DrawTextA(dc, kAboutVersion, 12, &version, 0);
+    RECT version = kAboutVersionRect;
+    DrawTextA(dc, kAboutVersion, -1, &version, 0);
     ReleaseDC(box, dc);
 }
 
@@ -49,7 +54,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND box, UINT message, WPARAM wParam, LPARAM)
         PAINTSTRUCT ps;
         BeginPaint(box, &ps);
         EndPaint(box, &ps);
-        UpdateWindow(GetDlgItem(box, 1));
+        UpdateWindow(GetDlgItem(box, IDC_ABOUT_PICTURE));
         DrawAboutLines(box);
         return TRUE;
     }

@@ -5,6 +5,7 @@
 
 INT_PTR CALLBACK AboutDlgProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The two lines drawn over the picture.
-extern const char kAboutCredit[];
-extern const char kAboutVersion[];
+// Where the two lines are drawn over the picture: the credit, then the
+// version below it.
+extern const RECT kAboutCreditRect;
+extern const RECT kAboutVersionRect;

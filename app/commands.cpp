@@ -91,11 +91,8 @@ void OnPaneNotification(HWND window, int id, int code, HWND pane)
 {
     if (code == EN_ERRSPACE)
         ShowErrorBox(window, EC_TEXT_FULL, "システム中の問題");
-    if (code == EN_CHANGE && AppState.splitOn) {
-        ErrorCode result = SyncPanes(id);
-        if (result != EC_SUCCESS)
-            ShowErrorBox(window, result, "同期上の問題");
-    }
+    if (code == EN_CHANGE && AppState.splitOn)
+        SyncPanesOrReport(window, id);
     if (code == EN_MAXTEXT)
         ShowErrorBox(window, EC_TEXT_FULL, "上限容量の問題");
     if (code == EN_SETFOCUS)

@@ -39,11 +39,8 @@ ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure)
     }
     // The second pane shows the new text too; a failure to copy it is
     // reported here, and the load still counts.
-    if (AppState.splitOn) {
-        ErrorCode copied = SyncPanes(ID_EDIT_MAIN);
-        if (copied != EC_SUCCESS)
-            ShowErrorBox(window, copied, "同期上の問題");
-    }
+    if (AppState.splitOn)
+        SyncPanesOrReport(window, ID_EDIT_MAIN);
     NameDocument(window, path);
     return EC_SUCCESS;
 }

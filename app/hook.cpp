@@ -15,8 +15,6 @@ SoundPlayer PlayKeySound = PlaySoundA;
 
 namespace {
 
-const int kLoopFilterCode = 1024;
-
 // The pane counts its selection in characters; the status line shows bytes.
 // Counting them needs the text, so the last answer is kept for as long as
 // the pane, the selection and the text's length stay the same (mouse moves

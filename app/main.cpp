@@ -73,7 +73,7 @@ void DispatchLoopMessage(MSG* msg, HACCEL accelerators)
 {
     // The panes' filter sees every message before it is translated.
     if (AppState.hHook)
-        CallMsgFilterA(msg, 1024);
+        CallMsgFilterA(msg, kLoopFilterCode);
     if (!TranslateAcceleratorA(AppState.hwndMain, accelerators, msg)) {
         TranslateMessage(msg);
         DispatchMessageA(msg);

@@ -51,10 +51,14 @@ ConfirmResult ConfirmDiscard(HWND owner);
 // Commands and pane notifications (commands.cpp).
 void OnCommand(HWND window, int id, int code, HWND control);
 
-// The message filter of the panes (hook.cpp).
+// The message filter of the panes (hook.cpp). The loop calls it with this
+// code for every message it takes.
+const int kLoopFilterCode = 1024;
 LRESULT CALLBACK EditHookProc(int code, WPARAM wParam, LPARAM lParam);
 HHOOK InstallEditHook(HWND pane);
 
 // The split view (split.cpp).
 void ToggleSplit();
 ErrorCode SyncPanes(int sourceId);
+// SyncPanes, and a box owned by `window` when it fails.
+void SyncPanesOrReport(HWND window, int sourceId);

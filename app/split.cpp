@@ -6,16 +6,6 @@
 #include "app/shell.h"
 #include "res/resource.h"
 
-namespace {
-
-void ReportSyncFailure(ErrorCode code)
-{
-    if (code != EC_SUCCESS)
-        ShowErrorBox(AppState.hwndMain, code, "同期上の問題");
-}
-
-}  // namespace
-
 void ToggleSplit()
 {
     HMENU menu = GetMenu(AppState.hwndMain);
@@ -28,7 +18,7 @@ void ToggleSplit()
             MessageBoxA(AppState.hwndMain, "Hooking error", "エディットコントロールのフックに失敗しました。", MB_ICONERROR);
         UpdateWindow(AppState.hwndEditSub);
         SetForegroundWindow(AppState.hwndEditSub);
-        ReportSyncFailure(SyncPanes(ID_EDIT_MAIN));
+        SyncPanesOrReport(AppState.hwndMain, ID_EDIT_MAIN);
         Relayout(AppState.hwndMain);
         DrawMenuBar(AppState.hwndMain);
     } else {
@@ -79,4 +69,11 @@ ErrorCode SyncPanes(int sourceId)
     if (result == EC_SUCCESS && sourceId != ID_EDIT_MAIN)
         SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
     return result;
+}
+
+void SyncPanesOrReport(HWND window, int sourceId)
+{
+    ErrorCode result = SyncPanes(sourceId);
+    if (result != EC_SUCCESS)
+        ShowErrorBox(window, result, "同期上の問題");
 }

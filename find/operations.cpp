@@ -18,13 +18,13 @@ public:
     bool Take()
     {
         length_ = Length();
-        return block_.Allocate(length_ + 16) && Fill();
+        return FillIf(block_.Allocate(length_ + 16));
     }
     // False when the block cannot grow; the operation stops there.
     bool Refresh()
     {
         length_ = Length();
-        return block_.Grow(length_ + 16) && Fill();
+        return FillIf(block_.Grow(length_ + 16));
     }
     const char* text() const { return block_.get(); }
     std::size_t length() const { return length_; }
@@ -34,8 +34,11 @@ private:
     {
         return static_cast<std::size_t>(SendMessageA(AppState.hwndEdit, WM_GETTEXTLENGTH, 0, 0));
     }
-    bool Fill()
+    // Copies the pane's text when the block is there.
+    bool FillIf(bool held)
     {
+        if (!held)
+            return false;
         char* text = block_.get();
         LRESULT n = SendMessageA(AppState.hwndEdit, WM_GETTEXT, length_ + 16, reinterpret_cast<LPARAM>(text));
         if (n < 0 || static_cast<std::size_t>(n) > length_)

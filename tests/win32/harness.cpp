@@ -5,6 +5,7 @@
 
 #include "app/appstate.h"
 #include "app/shell.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -216,7 +217,7 @@ void Answerer::Look()
         bool seen = false;
         for (HWND h : handled_)
             seen = seen || h == w;
-        if (seen || HasChild(w, 210 /* the finder */))
+        if (seen || HasChild(w, IDC_FIND_TEXT))
             continue;
         bool messageBox = HasChild(w, 0xFFFF) && !FileNameField(w);
         bool fileDialog = FileNameField(w) != NULL;

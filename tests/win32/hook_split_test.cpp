@@ -234,8 +234,9 @@ TEST_F(SplitTest, EditMenuFollowsTheActivePaneWhicheverPanePaints)
 
 using AboutTest = EditorTest;
 
-int DarkPixels(HWND box, int left, int top, int right, int bottom)
+int DarkPixels(HWND box, const RECT& area)
 {
+    const int left = area.left, top = area.top, right = area.right, bottom = area.bottom;
     HDC dc = GetDC(box);
     int n = 0;
     for (int y = top; y < bottom; ++y)
@@ -260,20 +261,20 @@ TEST_F(AboutTest, DrawsBothLinesOverThePictureAndGivesTheFocusBack)
     EXPECT_NE(GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     EXPECT_EQ(GetWindowLongA(box, GWL_STYLE) & WS_SYSMENU, 0);
     // The picture takes its own size (and its sunken edge).
-    HWND picture = GetDlgItem(box, 1);
+    HWND picture = GetDlgItem(box, IDC_ABOUT_PICTURE);
     RECT r;
     GetWindowRect(picture, &r);
     EXPECT_GE(r.right - r.left, 340);
     EXPECT_GE(r.bottom - r.top, 249);
     Pump(100);
     // Black letters on the light lower panel of the picture.
-    EXPECT_GT(DarkPixels(box, 10, 190, 340, 210), 20);
-    EXPECT_GT(DarkPixels(box, 40, 210, 320, 230), 20);
+    EXPECT_GT(DarkPixels(box, kAboutCreditRect), 20);
+    EXPECT_GT(DarkPixels(box, kAboutVersionRect), 20);
     // A second command repaints the same box; the lines are there again.
     Command(IDM_ABOUT);
     Pump(100);
     EXPECT_EQ(AppState.hwndAbout, box);
-    EXPECT_GT(DarkPixels(box, 40, 210, 320, 230), 20);
+    EXPECT_GT(DarkPixels(box, kAboutVersionRect), 20);
     // Other commands only redraw; OK closes and hands the focus back.
     SendMessageA(box, WM_COMMAND, 5, 0);
     EXPECT_TRUE(IsWindow(box));
