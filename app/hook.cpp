@@ -15,14 +15,16 @@ SoundPlayer PlayKeySound = PlaySoundA;
 
 namespace {
 
-// The pane counts its selection in characters; the status line shows bytes.
-// Counting them needs the text, so the last answer is kept for as long as
-// the pane, the selection and the text's length stay the same (mouse moves
-// come in floods).
+// The status line shows the selection in bytes. A pane that counts
+// characters (Wine's) needs the text to count them, so the last answer is
+// kept for as long as the pane, the selection and the text's length stay
+// the same (mouse moves come in floods).
 int SelectionBytes(HWND pane, DWORD start, DWORD end, int length)
 {
     if (end <= start)
         return 0;
+    if (!PanesCountCharacters())
+        return static_cast<int>(end - start);
     static HWND cachedPane;
     static DWORD cachedStart, cachedEnd;
     static int cachedLength = -1, cachedBytes;

@@ -178,6 +178,23 @@ HWND CreatePane(HWND parent, int id)
                            AppState.hInstance, NULL);
 }
 
+bool PanesCountCharacters()
+{
+    static int answer = -1;
+    if (answer < 0) {
+        // One two-byte character (あ), selected whole: its end is 1 in
+        // characters and 2 in bytes.
+        HWND probe = CreateWindowExA(0, "EDIT", "\x82\xA0", WS_POPUP | ES_MULTILINE, 0, 0, 0, 0, NULL, NULL,
+                                     AppState.hInstance, NULL);
+        DWORD start = 0, end = 0;
+        SendMessageA(probe, EM_SETSEL, 0, -1);
+        SendMessageA(probe, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        DestroyWindow(probe);
+        answer = end == 1 ? 1 : 0;
+    }
+    return answer == 1;
+}
+
 void Relayout(HWND window)
 {
     RECT r;

@@ -17,6 +17,11 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 void LayoutPanes(HWND window, int width, int height);
 // A pane: an EDIT child with the panes' style, at 0,0 with size 0 until laid out.
 HWND CreatePane(HWND parent, int id);
+// Whether the panes count their positions (EM_GETSEL, EM_SETSEL,
+// EM_LINEFROMCHAR) in characters rather than bytes. An ANSI edit control on
+// Windows keeps its text in the code page and counts bytes; Wine's keeps
+// UTF-16 and counts characters. Found once, on a scratch control.
+bool PanesCountCharacters();
 // Resends WM_SIZE with the client size so that the panes follow a new share.
 void Relayout(HWND window);
 // Focus and a visible caret back to the pane last used (a closing dialog).

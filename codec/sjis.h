@@ -80,6 +80,19 @@ inline std::size_t CharLength(const char* text, std::size_t length, std::size_t 
                                                                                                                : 1;
 }
 
+// Whether a character begins at k (k <= length), found from the bytes just
+// before k: after a byte that cannot lead, a character always begins, and a
+// run of bytes that can lead pairs up from there (every lead byte is also a
+// trail byte). An odd run ends in a lead byte that takes the byte at k as
+// its trail when it can.
+inline bool IsBoundary(const char* text, std::size_t length, std::size_t k)
+{
+    std::size_t run = 0;
+    while (run < k && IsLead(static_cast<unsigned char>(text[k - run - 1])))
+        ++run;
+    return run % 2 == 0 || k >= length || !IsTrail(static_cast<unsigned char>(text[k]));
+}
+
 // The JIS pair of a Shift-JIS pair (lead by the save pass's range).
 inline void ToJis(unsigned s1, unsigned s2, unsigned char* j1, unsigned char* j2)
 {

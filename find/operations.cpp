@@ -6,6 +6,7 @@
 
 #include "app/appstate.h"
 #include "app/global_buffer.h"
+#include "app/shell.h"
 #include "find/finder.h"
 #include "find/search.h"
 
@@ -51,26 +52,36 @@ private:
     std::size_t length_ = 0;
 };
 
-// The edit control counts positions in characters; the snapshot and the
-// scans count bytes. These convert at the boundary.
+// The scans count bytes; the panes count their positions in characters
+// under Wine and in bytes on Windows (PanesCountCharacters). Positions are
+// converted here, at the boundary, and only where the panes count
+// characters: converting for a pane that counts bytes would select the
+// wrong text after every two-byte character.
 long SelectionStart(HWND pane, const Snapshot& snap)
 {
     DWORD start = 0;
     SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
-    return static_cast<long>(ByteOffsetOfChar(snap.text(), snap.length(), start));
+    return static_cast<long>(ByteOffsetOfPaneOffset(snap.text(), snap.length(), start, PanesCountCharacters()));
 }
 
-long CharIndex(const Snapshot& snap, std::size_t byteOffset)
+long PaneOffset(const char* text, std::size_t length, std::size_t byteOffset)
 {
-    return static_cast<long>(CharIndexOfByte(snap.text(), snap.length(), byteOffset));
+    return static_cast<long>(PaneOffsetOfByte(text, length, byteOffset, PanesCountCharacters()));
 }
 
-// The characters a match at the byte p spans.
-long Span(const Snapshot& snap, std::size_t p, const char* pattern, std::size_t m)
+long CharIndex(const Snapshot& snap, std::size_t byteOffset) { return PaneOffset(snap.text(), snap.length(), byteOffset); }
+
+// The pane's units a match at the byte p spans.
+long Span(const char* text, std::size_t length, std::size_t p, const char* pattern, std::size_t m)
 {
     std::size_t chars = 0;
-    MatchSpan(snap.text(), snap.length(), p, pattern, m, &chars);
-    return static_cast<long>(chars);
+    MatchSpan(text, length, p, pattern, m, &chars);
+    return static_cast<long>(PanesCountCharacters() ? chars : m);
+}
+
+long Span(const Snapshot& snap, std::size_t p, const char* pattern, std::size_t m)
+{
+    return Span(snap.text(), snap.length(), p, pattern, m);
 }
 
 long FirstVisibleLine(HWND pane) { return static_cast<long>(SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0)); }
@@ -100,10 +111,10 @@ void ScrollBackTo(HWND pane, long firstLine)
     SendMessageA(pane, EM_LINESCROLL, 0, firstLine - FirstVisibleLine(pane));
 }
 
-void Replace(HWND pane, long first, long end, const char* replacement)
+void Replace(HWND pane, long first, long end, const char* replacement, bool undoable = true)
 {
     SendMessageA(pane, EM_SETSEL, first, end);
-    SendMessageA(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement));
+    SendMessageA(pane, EM_REPLACESEL, undoable ? TRUE : FALSE, reinterpret_cast<LPARAM>(replacement));
 }
 
 // FindNext and the first half of ReplaceNext. Returns the match or kNoMatch.
@@ -180,6 +191,11 @@ ErrorCode ReplaceNext(const char* pattern, const char* replacement)
     return EC_SUCCESS;
 }
 
+// The whole result is worked out on the snapshot first; the main pane then
+// takes two replacements instead of one per match: everything from the
+// first match to the end of the next-to-last one, which cannot be undone,
+// and the last match, which can, so that Undo takes back the last
+// replacement only, as replacing match by match leaves it.
 ErrorCode ReplaceAll(const char* pattern, const char* replacement)
 {
     HWND pane = AppState.hwndActiveEdit;
@@ -189,33 +205,45 @@ ErrorCode ReplaceAll(const char* pattern, const char* replacement)
         return EC_NO_MEMORY;
     const std::size_t m = std::strlen(pattern);
     const std::size_t r = std::strlen(replacement);
+    const char* text = snap.text();
+    const std::size_t length = snap.length();
+    const ReplaceAllPlan plan = PlanReplaceAll(text, length, pattern, m, replacement, r);
+    const std::size_t n = plan.matches.size();
     Redraw(pane, false);
-    int count = 0;
-    std::size_t p = 0;
-    BoundaryWalker walker(snap.text(), snap.length());
-    while (p + m <= snap.length()) {
-        std::size_t chars = 0;
-        if (walker.IsBoundary(p) && MatchSpan(snap.text(), snap.length(), p, pattern, m, &chars)) {
-            ++count;
-            DrawFinderMeter(SearchPercent(static_cast<long>(p), snap.length()));
-            long first = static_cast<long>(walker.CharIndex());
-            Replace(AppState.hwndEdit, first, first + static_cast<long>(chars), replacement);
-            // The text before p is unchanged, so p stays a boundary.
-            walker.ResetAt(p);
-            p += r;
-            if (!snap.Refresh())
-                break;
-            walker.SetText(snap.text(), snap.length());
-        } else {
-            ++p;
-        }
+    // The meter shows the values a match-by-match replacement shows, each
+    // painted once.
+    int shown = -1;
+    for (std::size_t k = 0; k < n; ++k)
+        if (plan.percents[k] != shown)
+            DrawFinderMeter(shown = plan.percents[k]);
+
+    // Offsets in the result: a match k (from 0) moved by k replacements.
+    auto inResult = [&](std::size_t k) { return plan.matches[k] + k * r - k * m; };
+    std::string text2;  // the pane's text between the two replacements
+    const char* before = text;
+    std::size_t beforeLength = length;
+    if (n >= 2) {
+        const std::size_t from = plan.matches[0], to = plan.matches[n - 2] + m;
+        const std::size_t resultTo = inResult(n - 2) + r;
+        std::string middle = plan.result.substr(from, resultTo - from);
+        Replace(AppState.hwndEdit, PaneOffset(text, length, from), PaneOffset(text, length, to), middle.c_str(), false);
+        text2.reserve(resultTo + (length - to));
+        text2.append(plan.result, 0, resultTo).append(text + to, length - to);
+        before = text2.data();
+        beforeLength = text2.size();
     }
-    DrawFinderMeter(SearchPercent(static_cast<long>(p), snap.length()));
+    if (n >= 1) {
+        const std::size_t last = inResult(n - 1);
+        const long first = PaneOffset(before, beforeLength, last);
+        Replace(AppState.hwndEdit, first, first + Span(before, beforeLength, last, pattern, m), replacement);
+    }
+    if (plan.percents.back() != shown)
+        DrawFinderMeter(plan.percents.back());
     ScrollBackTo(pane, firstLine);
     Redraw(pane, true);
-    char text[64];
-    std::snprintf(text, sizeof text, "%d個の文字列を置換しました。", count);
-    MessageBoxA(AppState.hwndFinder ? AppState.hwndFinder : AppState.hwndMain, text, "文字列置換の結果", MB_OK);
+    char message[64];
+    std::snprintf(message, sizeof message, "%d個の文字列を置換しました。", static_cast<int>(n));
+    MessageBoxA(AppState.hwndFinder ? AppState.hwndFinder : AppState.hwndMain, message, "文字列置換の結果", MB_OK);
     return EC_SUCCESS;
 }
 
@@ -241,8 +269,9 @@ ErrorCode ReplaceRepeat(const char* pattern, const char* replacement)
         }
         DrawFinderMeter(SearchPercent(static_cast<long>(p), snap.length()));
         firstLine = FirstVisibleLine(pane);
-        long first = static_cast<long>(walker.CharIndex());
-        ShowMatch(pane, first, first + static_cast<long>(chars), firstLine, false);
+        long first = PanesCountCharacters() ? static_cast<long>(walker.CharIndex()) : static_cast<long>(p);
+        ShowMatch(pane, first, first + (PanesCountCharacters() ? static_cast<long>(chars) : static_cast<long>(m)),
+                  firstLine, false);
         int answer = MessageBoxA(AppState.hwndMain, "この文字列を置換しますか？", "連続後方置換の実行",
                                  MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {

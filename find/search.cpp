@@ -30,6 +30,20 @@ std::size_t CharIndexOfByte(const char* text, std::size_t length, std::size_t by
     return walker.CharIndex();
 }
 
+std::size_t PaneOffsetOfByte(const char* text, std::size_t length, std::size_t byteOffset, bool characters)
+{
+    if (!characters)
+        return byteOffset < length ? byteOffset : length;
+    return CharIndexOfByte(text, length, byteOffset);
+}
+
+std::size_t ByteOffsetOfPaneOffset(const char* text, std::size_t length, std::size_t paneOffset, bool characters)
+{
+    if (!characters)
+        return paneOffset < length ? paneOffset : length;
+    return ByteOffsetOfChar(text, length, paneOffset);
+}
+
 bool MatchesAt(const char* text, std::size_t length, std::size_t p, const char* pattern, std::size_t m)
 {
     return m > 0 && p + m <= length && std::memcmp(text + p, pattern, m) == 0;
@@ -96,4 +110,37 @@ int SearchPercent(long p, std::size_t length)
     if (length == 0)
         return 0;
     return static_cast<int>(static_cast<long long>(p) * 100 / static_cast<long long>(length));
+}
+
+ReplaceAllPlan PlanReplaceAll(const char* text, std::size_t length, const char* pattern, std::size_t m,
+                              const char* replacement, std::size_t r)
+{
+    ReplaceAllPlan plan;
+    if (m == 0)
+        return plan;
+    std::string& out = plan.result;
+    out.reserve(r > m ? length + length / m * (r - m) : length);
+    // The text as it stands during the scan is `out` (all before the scan
+    // position p) followed by text[q...]; boundaries are walked through
+    // both, as a replacement's last byte may pair with the byte after it.
+    std::size_t q = 0, walked = 0;
+    auto at = [&](std::size_t x) {
+        return static_cast<unsigned char>(x < out.size() ? out[x] : text[q + (x - out.size())]);
+    };
+    while (q + m <= length) {
+        const std::size_t p = out.size(), current = p + (length - q);
+        while (walked < p)
+            walked += walked + 1 < current && sjis::IsPair(at(walked), at(walked + 1)) ? 2 : 1;
+        if (walked == p && MatchSpan(text + q, length - q, 0, pattern, m)) {
+            plan.matches.push_back(q);
+            plan.percents.push_back(SearchPercent(static_cast<long>(p), current));
+            out.append(replacement, r);
+            q += m;
+        } else {
+            out.push_back(text[q++]);
+        }
+    }
+    plan.percents.push_back(SearchPercent(static_cast<long>(out.size()), out.size() + (length - q)));
+    out.append(text + q, length - q);
+    return plan;
 }

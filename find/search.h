@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 constexpr long kNoMatch = -1;
 
@@ -40,6 +42,14 @@ std::size_t ByteOffsetOfChar(const char* text, std::size_t length, std::size_t c
 // The number of characters in the first byteOffset bytes.
 std::size_t CharIndexOfByte(const char* text, std::size_t length, std::size_t byteOffset);
 
+// Positions in a pane (EM_GETSEL, EM_SETSEL, EM_LINEFROMCHAR) are bytes in an
+// ANSI edit control on Windows, which keeps its text in the code page, and
+// characters where the control keeps UTF-16, as Wine's does. The panes say
+// which at run time (PanesCountCharacters); these convert either way and
+// are the identity for a control that counts bytes.
+std::size_t PaneOffsetOfByte(const char* text, std::size_t length, std::size_t byteOffset, bool characters);
+std::size_t ByteOffsetOfPaneOffset(const char* text, std::size_t length, std::size_t paneOffset, bool characters);
+
 // The m bytes of the pattern stand at p (p + m <= length).
 bool MatchesAt(const char* text, std::size_t length, std::size_t p, const char* pattern, std::size_t m);
 
@@ -57,3 +67,18 @@ long FindBackward(const char* text, std::size_t length, long from, const char* p
 
 // 100 * p / length, truncated; 0 for an empty text.
 int SearchPercent(long p, std::size_t length);
+
+// What ReplaceAll does, worked out on the text alone: the text is scanned
+// from its start, each match (at a boundary, ending on one) is replaced and
+// the scan goes on after the replacement, so that no replacement is matched
+// again. The result is the text as replacing match by match in the pane
+// leaves it; `matches` are the byte offsets of the matches in the original
+// text, and `percents` the meter's value at each match (its position and the
+// text's length at that moment) and, last, at the end of the scan.
+struct ReplaceAllPlan {
+    std::string result;
+    std::vector<std::size_t> matches;
+    std::vector<int> percents;
+};
+ReplaceAllPlan PlanReplaceAll(const char* text, std::size_t length, const char* pattern, std::size_t m,
+                              const char* replacement, std::size_t r);
