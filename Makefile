@@ -6,7 +6,7 @@ FUZZ   := build/fuzz
 JOBS   ?= 2
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup build native win32 win64 test test-native test-windows test-win32 test-win64 fuzz fuzz-short bench bench-long run screenshot dist clean
+.PHONY: all setup build native win32 win64 test test-native test-windows test-win32 test-win64 fuzz fuzz-short bench run screenshot dist clean
 
 all: build
 
@@ -71,10 +71,6 @@ PICK = b=$$(tools/wine-host.sh --preferred) && $(MAKE) --no-print-directory $$b 
 
 bench: setup native
 	@$(PICK) && VEXA_BUILD=$$b sh bench/run.sh
-
-# Adds ReplaceAll with 10,000 matches, which takes some fifteen minutes.
-bench-long: setup native
-	@$(PICK) && VEXA_BUILD=$$b VEXA_BENCH_PARTS="open type find parts replace replace-long" sh bench/run.sh
 
 # Starts the editor under Wine on a bundled sample (Wine's drive Z: is /).
 # Without a display of its own it runs in a virtual X display (use make

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/error_text.h"
+#include "app/textdiff.h"
 
 // Start-up, the message loop and shutdown (main.cpp). WinMain is these in
 // order; the tests run everything but the endless loop.
@@ -65,5 +66,10 @@ HHOOK InstallEditHook(HWND pane);
 // The split view (split.cpp).
 void ToggleSplit();
 ErrorCode SyncPanes(int sourceId);
+// Applies a change found by DiffTexts to a pane holding the old text,
+// keeping its first visible line and its selection: the middle is replaced
+// (not undoably), or the whole text set when most of it is new.
+ErrorCode ReplaceInPane(HWND pane, const char* oldText, std::size_t oldLength, const char* newText,
+                        std::size_t newLength, const TextChange& change);
 // SyncPanes, and a box owned by `window` when it fails.
 void SyncPanesOrReport(HWND window, int sourceId);

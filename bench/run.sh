@@ -41,4 +41,4 @@ done
 "$HERE/tools/wine-prefix.sh"
 cd "$HERE/build/$BUILD/bench"
 xvfb-run -a -s "-screen 0 1024x768x24" "$HERE/tools/wine-run.sh" gui_bench.exe "Z:$(echo "$OUT" | tr / '\\')" \
-    ${VEXA_BENCH_PARTS:-open type find parts replace} 2>/dev/null | grep -v '^X connection' 
+    ${VEXA_BENCH_PARTS:-open type find replace} 2>/dev/null | grep -v '^X connection' 

@@ -9,6 +9,7 @@
 #include "app/shell.h"
 #include "find/finder.h"
 #include "find/search.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -111,10 +112,10 @@ void ScrollBackTo(HWND pane, long firstLine)
     SendMessageA(pane, EM_LINESCROLL, 0, firstLine - FirstVisibleLine(pane));
 }
 
-void Replace(HWND pane, long first, long end, const char* replacement, bool undoable = true)
+void Replace(HWND pane, long first, long end, const char* replacement)
 {
     SendMessageA(pane, EM_SETSEL, first, end);
-    SendMessageA(pane, EM_REPLACESEL, undoable ? TRUE : FALSE, reinterpret_cast<LPARAM>(replacement));
+    SendMessageA(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement));
 }
 
 // FindNext and the first half of ReplaceNext. Returns the match or kNoMatch.
@@ -225,12 +226,15 @@ ErrorCode ReplaceAll(const char* pattern, const char* replacement)
     if (n >= 2) {
         const std::size_t from = plan.matches[0], to = plan.matches[n - 2] + m;
         const std::size_t resultTo = inResult(n - 2) + r;
-        std::string middle = plan.result.substr(from, resultTo - from);
-        Replace(AppState.hwndEdit, PaneOffset(text, length, from), PaneOffset(text, length, to), middle.c_str(), false);
         text2.reserve(resultTo + (length - to));
         text2.append(plan.result, 0, resultTo).append(text + to, length - to);
         before = text2.data();
         beforeLength = text2.size();
+        ReplaceInPane(AppState.hwndEdit, text, length, before, beforeLength, TextChange{from, to, resultTo});
+        // A whole new text sends no EN_CHANGE: the second pane is told here
+        // (when it already followed, nothing is left to copy).
+        if (AppState.splitOn)
+            SyncPanesOrReport(AppState.hwndMain, ID_EDIT_MAIN);
     }
     if (n >= 1) {
         const std::size_t last = inResult(n - 1);

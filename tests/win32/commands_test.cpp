@@ -10,29 +10,6 @@ namespace {
 
 using CommandsTest = EditorTest;
 
-void SetClipboardText(HWND owner, const char* text)
-{
-    OpenClipboard(owner);
-    EmptyClipboard();
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-    strcpy(static_cast<char*>(GlobalLock(h)), text);
-    GlobalUnlock(h);
-    SetClipboardData(CF_TEXT, h);
-    CloseClipboard();
-}
-
-std::string ClipboardText(HWND owner)
-{
-    std::string s;
-    OpenClipboard(owner);
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        s = static_cast<const char*>(GlobalLock(h));
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return s;
-}
-
 struct CaptionSearch {
     std::string caption;
     int count;

@@ -48,8 +48,9 @@ protected:
     }
 };
 
-const COLORREF kFill = RGB(0x7D, 0x7D, 0x87);   // METER2Y column 0, row 5
-const COLORREF kTrack = RGB(0xA5, 0xC6, 0xE7);  // column 3, row 5
+// The meter's fill and track in its middle row, from the strip it is drawn
+// with (columns 0 and 3 of METER2Y).
+COLORREF StripColour(int column) { return GetPixel(AppState.hdcMeter2Y, column, 5) & 0xFFFFFF; }
 
 TEST_F(FinderTest, ButtonsFollowTheFields)
 {
@@ -99,12 +100,12 @@ TEST_F(FinderTest, FindNextFromTheCaret)
     Fields(f, "abc", "");
     Click(f, IDC_FIND_NEXT);
     EXPECT_EQ(Selection(AppState.hwndEdit), std::make_pair(3ul, 6ul));
-    EXPECT_EQ(MeterAt(f, 100), kFill);  // 3 of 6: half the meter
-    EXPECT_EQ(MeterAt(f, 120), kTrack);
+    EXPECT_EQ(MeterAt(f, 100), StripColour(0));  // 3 of 6: half the meter
+    EXPECT_EQ(MeterAt(f, 120), StripColour(3));
     Click(f, IDC_FIND_NEXT);  // nothing further: the meter at 50, the selection stays
     EXPECT_EQ(Selection(AppState.hwndEdit), std::make_pair(3ul, 6ul));
-    EXPECT_EQ(MeterAt(f, 100), kFill);
-    EXPECT_EQ(MeterAt(f, 120), kTrack);
+    EXPECT_EQ(MeterAt(f, 100), StripColour(0));
+    EXPECT_EQ(MeterAt(f, 120), StripColour(3));
 }
 
 TEST_F(FinderTest, OverlappingAndCaseAndPrev)
@@ -122,7 +123,7 @@ TEST_F(FinderTest, OverlappingAndCaseAndPrev)
     Fields(f, "abc", "");
     Click(f, IDC_FIND_PREV);
     EXPECT_EQ(Selection(AppState.hwndEdit), std::make_pair(0ul, 0ul));
-    EXPECT_EQ(MeterAt(f, 20), kTrack);  // nothing found: the meter at 0
+    EXPECT_EQ(MeterAt(f, 20), StripColour(3));  // nothing found: the meter at 0
     SendMessageA(AppState.hwndEdit, EM_SETSEL, 3, 6);
     Click(f, IDC_FIND_PREV);
     EXPECT_EQ(Selection(AppState.hwndEdit), std::make_pair(0ul, 3ul));
@@ -382,7 +383,7 @@ TEST_F(FinderTest, ClosingTheNewestFinderHandsTheMeterToTheOther)
     EXPECT_FALSE(IsWindow(second));
     EXPECT_EQ(AppState.hwndFinder, first);
     Click(first, IDC_FIND_NEXT);
-    EXPECT_EQ(MeterAt(first, 100), kFill);
+    EXPECT_EQ(MeterAt(first, 100), StripColour(0));
     Click(first, IDCANCEL);
     EXPECT_EQ(AppState.hwndFinder, (HWND)NULL);
     EXPECT_EQ(GetFocus(), AppState.hwndEdit);
@@ -403,8 +404,8 @@ TEST_F(FinderTest, EmptyTextShowsTheMeterAtZero)
     HWND f = OpenFinder();
     Fields(f, "a", "");
     Click(f, IDC_FIND_NEXT);
-    EXPECT_EQ(MeterAt(f, 20), kTrack);
-    EXPECT_EQ(MeterAt(f, 200), kTrack);
+    EXPECT_EQ(MeterAt(f, 20), StripColour(3));
+    EXPECT_EQ(MeterAt(f, 200), StripColour(3));
 }
 
 TEST_F(FinderTest, MeterIsPaintedAgainWhenExposed)
@@ -416,7 +417,7 @@ TEST_F(FinderTest, MeterIsPaintedAgainWhenExposed)
     Click(f, IDC_FIND_NEXT);
     InvalidateRect(f, NULL, TRUE);
     Pump();
-    EXPECT_EQ(MeterAt(f, 100), kFill);
+    EXPECT_EQ(MeterAt(f, 100), StripColour(0));
 }
 
 }  // namespace

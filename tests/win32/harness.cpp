@@ -115,6 +115,29 @@ std::string PaneText(HWND pane)
     return s;
 }
 
+void SetClipboardText(HWND owner, const char* text)
+{
+    OpenClipboard(owner);
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
+    std::strcpy(static_cast<char*>(GlobalLock(h)), text);
+    GlobalUnlock(h);
+    SetClipboardData(CF_TEXT, h);
+    CloseClipboard();
+}
+
+std::string ClipboardText(HWND owner)
+{
+    std::string s;
+    OpenClipboard(owner);
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        s = static_cast<const char*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return s;
+}
+
 std::string WindowText(HWND window)
 {
     char buf[1024] = "";

@@ -17,6 +17,8 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string PaneText(HWND pane);
 std::string WindowText(HWND window);
+void SetClipboardText(HWND owner, const char* text);
+std::string ClipboardText(HWND owner);
 std::string MenuText(UINT id);
 UINT MenuState(UINT id);
 bool MenuChecked(UINT id);
