@@ -14,18 +14,15 @@ if [ ! -s "$TEXT" ]; then
     head -c 52428800 "$TEXT" >"$TEXT.tmp" && mv "$TEXT.tmp" "$TEXT"
 fi
 CONVERT=$HERE/build/native/vexa-convert
-echo "== whole process, 50 MB EUC/LF to Shift-JIS/CR LF (hyperfine, warm cache)"
-# Each run writes a new file: deleting the previous 50 MB output (slow on a
-# disk mounted with discard) is not part of converting.
+echo "== whole process, 50 MB EUC/LF to Shift-JIS/CR LF, standard output thrown away (hyperfine, warm cache)"
 cat "$TEXT" >/dev/null
-hyperfine -w 1 -r 10 -N --prepare "rm -f $OUT/out.vexa $OUT/out.nkf $OUT/out.iconv" \
-    --export-markdown "$OUT/convert.md" \
-    "$CONVERT --kanji=sjis --linebreak=crlf $TEXT $OUT/out.vexa" \
-    "sh -c 'nkf -E -s -Lw $TEXT > $OUT/out.nkf'" \
-    "sh -c 'iconv -c -f EUC-JP -t CP932 $TEXT > $OUT/out.iconv'"
+hyperfine -N -w 3 -r 30 --export-markdown "$OUT/convert.md" \
+    "$CONVERT --kanji=sjis --linebreak=crlf $TEXT -" \
+    "nkf -E -s -Lw $TEXT" \
+    "iconv -c -f EUC-JP -t CP932 $TEXT"
 echo
 echo "== peak memory of the converter (/usr/bin/time -v)"
-/usr/bin/time -v "$CONVERT" --kanji=sjis --linebreak=crlf "$TEXT" "$OUT/out.vexa" 2>&1 |
+/usr/bin/time -v "$CONVERT" --kanji=sjis --linebreak=crlf "$TEXT" - 2>&1 >/dev/null |
     grep -E "Maximum resident|Elapsed" || true
 echo
 echo "== passes in process (Google Benchmark; /0 without a sink, /1 with a sink that does nothing)"

@@ -40,6 +40,11 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, 
 KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacity,
                              const ProgressSink* progress, std::size_t* newLength = nullptr);
 
+// Load pass 2 with the kanji code already known (the converter detects it
+// on a text's first piece and converts piece by piece).
+void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::size_t capacity,
+                          const ProgressSink* progress, std::size_t* newLength = nullptr);
+
 // Extra bytes that ConvertLineBreaksOnSave needs beyond the text and its
 // terminator: a lone CR written as LF CR takes one byte more.
 std::size_t LineBreakGrowthOnSave(const char* text, std::size_t length, LineBreakCode target);

@@ -1,6 +1,7 @@
 // Load conversion: file bytes to the internal form.
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "codec/bytes.h"
 #include "codec/convert.h"
@@ -110,15 +111,21 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, 
 KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacity,
                              const ProgressSink* progress, std::size_t* newLength)
 {
+    const std::size_t len = length < capacity ? length : capacity;
+    const KanjiCode code = capacity == 0 ? KanjiCode::JIS : DetectKanjiCodeOfLength(text, len);
+    ConvertKanjiOnLoadAs(code, text, length, capacity, progress, newLength);
+    return code;
+}
+
+void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::size_t capacity,
+                          const ProgressSink* progress, std::size_t* newLength)
+{
     unsigned char* t = reinterpret_cast<unsigned char*>(text);
     std::size_t len = length < capacity ? length : capacity;
     if (newLength)
         *newLength = len;
-    if (capacity == 0)
-        return KanjiCode::JIS;
-    KanjiCode code = DetectKanjiCodeOfLength(text, len);
-    if (code == KanjiCode::ShiftJIS)
-        return code;
+    if (capacity == 0 || code == KanjiCode::ShiftJIS)
+        return;
     if (len == capacity)
         len = capacity - 1;  // keep the last byte for the terminator
 
@@ -127,6 +134,9 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacit
     bool twoByte = false;
     std::size_t i = 0, o = 0;
     PercentTracker tracker(len, progress);
+    // Most texts hold no ESC at all: their one-byte runs are then skipped
+    // by the high bit alone.
+    const std::uint64_t escMark = std::memchr(t, ESC, len) ? ~std::uint64_t{0} : 0;
 
     while (i < len) {
         const std::size_t stop = tracker.BeginRun(i, len);
@@ -141,7 +151,7 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacit
                 while (i < fast) {
                     if (i + 8 <= fast) {
                         std::uint64_t w = bytes::Load64(t + i);
-                        std::uint64_t mark = (w & bytes::kHigh) | bytes::MarkByte(w, ESC);
+                        std::uint64_t mark = (w & bytes::kHigh) | (bytes::MarkByte(w, ESC) & escMark);
                         if (!mark) {
                             i += 8;
                             continue;
@@ -157,7 +167,17 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacit
                         ++i;
                         continue;
                     }
-                    // Japanese comes in runs of pairs.
+                    // Japanese comes in runs of pairs: four at a time while
+                    // they last, then one by one.
+                    std::uint64_t converted;
+                    while (i + 8 <= fast && sjis::FromEuc4(bytes::Load64(t + i), &converted)) {
+                        bytes::Store64(t + i, converted);
+                        i += 8;
+                        pairs += 4;
+                    }
+                    if (i >= fast)
+                        break;
+                    a = t[i];
                     unsigned b = t[i + 1];
                     while (a >= 0xA1 && b <= 0xFE) {
                         sjis::FromJis(a, b, t + i, t + i + 1);
@@ -233,5 +253,4 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacit
     t[o] = 0;
     if (newLength)
         *newLength = o;
-    return code;
 }

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 namespace sjis {
 
@@ -105,6 +106,27 @@ inline void FromJis(unsigned j1, unsigned j2, unsigned char* s1, unsigned char* 
 {
     *s1 = kTables.fromJisLead[j1];
     *s2 = kTables.fromJisTrail[((j1 & 1) << 8) | j2];
+}
+
+// Four EUC pairs at once, in the eight bytes of a little-endian word: true,
+// and their Shift-JIS pairs in *sjis, when every byte lies in A1-FE;
+// false, and nothing written, otherwise. The same arithmetic as FromJis, in
+// 16-bit lanes that never carry into each other.
+inline bool FromEuc4(std::uint64_t euc, std::uint64_t* sjis)
+{
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    constexpr std::uint64_t kLane = 0x00FF00FF00FF00FFull, kOnes = 0x0001000100010001ull;
+    const std::uint64_t y = euc & kLow7;
+    // Each byte's low seven bits in 21-7E: bit 7 of y + 5F set, of y + 01 clear.
+    if ((euc & kHigh) != kHigh || ((y + 0x5F5F5F5F5F5F5F5Full) & ~(y + 0x0101010101010101ull) & kHigh) != kHigh)
+        return false;
+    const std::uint64_t j1 = y & kLane, j2 = (y >> 8) & kLane;
+    std::uint64_t s1 = (((j1 + kOnes) >> 1) & kLane) + 0x70 * kOnes;
+    s1 += (((s1 + 0x60 * kOnes) >> 8) & kOnes) << 6;  // from A0 on, plus 40
+    std::uint64_t s2 = j2 + 0x7D * kOnes - (j1 & kOnes) * 0x5E;  // odd rows: plus 1F
+    s2 += ((s2 + 0x81 * kOnes) >> 8) & kOnes;                   // from 7F on, plus 1
+    *sjis = s1 | (s2 << 8);
+    return true;
 }
 
 // Detection's evidence. A first byte 80-A0 with a Shift-JIS trail occurs

@@ -69,5 +69,27 @@ existing_replaced() {
 }
 check "existing output replaced whole" existing_replaced
 
+# The converter reads a text a piece at a time and cuts it only where no
+# pass carries anything over: tiny pieces give the same bytes and report as
+# one piece holding the whole text, for texts of every kind.
+awk 'BEGIN { srand(42); for (i = 0; i < 6000; i++) printf "%c", (r = int(rand() * 256)) == 0 ? 65 : r }' >"$T/random.bin"
+{ cat "$SAMPLES/welcome-euc-lfcr.txt"; printf 'ascii only\r\n\n\r\r\n'; cat "$SAMPLES/seasons-euc-lf.txt"; } >"$T/mixed-euc.txt"
+{ cat "$SAMPLES/seasons-euc-lf.txt"; cat "$SAMPLES/memo-jis-lf.txt"; cat "$SAMPLES/seasons-euc-lf.txt"; } >"$T/euc-then-esc.txt"
+{ printf '\0'; head -c 73 /dev/zero | tr '\0' x; printf '\0'; head -c 53 /dev/zero | tr '\0' y; cat "$SAMPLES/memo-sjis-cr.txt"; } >"$T/macbinary.txt"
+{ cat "$SAMPLES/welcome-sjis-crlf.txt"; printf 'end\0after the end'; } >"$T/zero.txt"
+{ printf 'no evidence here\n%.0s' $(seq 40); cat "$SAMPLES/welcome-sjis-crlf.txt"; } >"$T/late-evidence.txt"
+pieces() {  # file kanji linebreak
+    "$CONVERT" --kanji="$2" --linebreak="$3" "$1" "$T/whole" >"$T/r1" &&
+    "$CONVERT" --piece-size=3 --kanji="$2" --linebreak="$3" "$1" "$T/cut" >"$T/r2" &&
+    cmp -s "$T/whole" "$T/cut" && cmp -s "$T/r1" "$T/r2"
+}
+for f in "$SAMPLES"/*.txt "$T"/random.bin "$T"/*.txt; do
+    for k in auto sjis euc jis; do
+        for l in auto crlf lf cr lfcr; do
+            check "pieces: $(basename "$f") $k $l" pieces "$f" $k $l
+        done
+    done
+done
+
 echo "$passes passed, $fails failed"
 [ $fails -eq 0 ]

@@ -2,13 +2,17 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 #include "app/error_text.h"
 #include "codec/convert.h"
+#include "codec/detect.h"
 #include "codec/pipeline.h"
 
 #ifdef _WIN32
@@ -17,7 +21,6 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
@@ -38,6 +41,7 @@ const char kUsage[] =
     "3 out of memory or a file too large, 4 a read or write fell short, 64 usage.\n";
 
 struct Options {
+    std::size_t piece = 256 * 1024;  // bytes read at a time (--piece-size, for tests)
     KanjiCode kanji = KanjiCode::Auto;
     LineBreakCode lineBreak = LineBreakCode::Auto;
     const char* input = nullptr;
@@ -111,77 +115,6 @@ std::FILE* CreateTemporaryBeside(const std::string& target, std::string* name)
     return nullptr;
 }
 
-// An uninitialised buffer; nothing is written into it before the passes.
-// On Linux its interior is offered transparent huge pages: touching 50 MB
-// of fresh memory in 4 KB pages costs more system time than the whole
-// conversion of the file.
-class Buffer {
-public:
-    explicit Buffer(std::size_t size) : data_(new (std::nothrow) char[size])
-    {
-#ifndef _WIN32
-        const std::uintptr_t huge = 2u << 20;
-        std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(data_.get());
-        std::uintptr_t first = (begin + huge - 1) & ~(huge - 1);
-        std::uintptr_t last = (begin + size) & ~(huge - 1);
-        if (data_ && last > first)
-            madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#endif
-    }
-    char* get() const { return data_.get(); }
-    explicit operator bool() const { return data_ != nullptr; }
-
-private:
-    std::unique_ptr<char[]> data_;
-};
-
-// The input's bytes. On Linux the file is mapped rather than copied into
-// fresh memory: the passes need no terminator after the data, and a copy
-// costs a page fault for every 4 KB, more than the conversion itself.
-class InputBytes {
-public:
-    ~InputBytes()
-    {
-#ifndef _WIN32
-        if (mapped_)
-            munmap(mapped_, mappedSize_);
-#endif
-    }
-    // Reads or maps `size` bytes of `in` (a copy takes `bufferSize` bytes);
-    // false when fewer were there.
-    bool Load(std::FILE* in, std::size_t size, std::size_t bufferSize)
-    {
-#ifndef _WIN32
-        if (size > 0) {
-            void* p = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fileno(in), 0);
-            if (p != MAP_FAILED) {
-                mapped_ = p;
-                mappedSize_ = size;
-                data_ = static_cast<const char*>(p);
-                madvise(p, size, MADV_SEQUENTIAL);
-                // A file cut short since its size was taken must not be read.
-                return FileSize(in) == static_cast<std::int64_t>(size);
-            }
-        }
-#endif
-        copy_.reset(new (std::nothrow) char[bufferSize]);
-        if (!copy_)
-            throw std::bad_alloc();
-        // One byte more than the size is asked for, so a file that grew is noticed.
-        std::size_t got = std::fread(copy_.get(), 1, size + 1, in);
-        copy_[size] = 0;
-        data_ = copy_.get();
-        return got == size;
-    }
-    const char* data() const { return data_; }
-
-private:
-    const char* data_ = nullptr;
-    std::unique_ptr<char[]> copy_;
-    void* mapped_ = nullptr;
-    std::size_t mappedSize_ = 0;
-};
-
 bool ReplaceWith(const std::string& temporary, const char* target)
 {
 #ifdef _WIN32
@@ -191,89 +124,224 @@ bool ReplaceWith(const std::string& temporary, const char* target)
 #endif
 }
 
+constexpr unsigned char CR = 0x0D, LF = 0x0A, ESC = 0x1B;
+constexpr std::size_t kMacBinaryHeader = 128;
+
+// Whether a piece of the text may end before byte p (0 < p - 1, p < length):
+// no pass carries anything across. Two bytes below 0x80 end every pair of
+// the load and of the save, Shift-JIS or EUC, and a CR LF or LF CR must not
+// be cut in two. (A piece holding ESC is never cut: JIS's two-byte mode
+// would carry over.)
+bool CanCutBefore(const char* text, std::size_t p)
+{
+    const unsigned char x = text[p - 2], y = text[p - 1], next = text[p];
+    if (x >= 0x80 || y >= 0x80)
+        return false;
+    return !((y == CR && next == LF) || (y == LF && next == CR));
+}
+
+// The converter's run: the text goes through the editor's four passes a
+// piece at a time, in buffers that stay small, which keeps the work in the
+// cache and spares touching fresh memory for the whole file. The pieces are
+// cut only where the passes carry nothing over, so the bytes are those of
+// the whole file converted at once. A text whose first piece shows neither
+// Shift-JIS nor EUC, or that holds ESC, is taken whole from there.
+class Converter {
+public:
+    Converter(const Options& opt, std::FILE* out) : opt_(opt), out_(out) {}
+
+    // Reads `in` to its end. An error code, after the message, on failure.
+    int Run(std::FILE* in, const char* name)
+    {
+        bool atEnd = false;
+        while (!atEnd) {
+            if (!Read(in, whole_ ? 4 * opt_.piece : opt_.piece, &atEnd))
+                return Fail(name, "read failed", EC_IO_COUNT);
+            if (!started_) {
+                if (length_ < kMacBinaryHeader && !atEnd)
+                    continue;
+                Start();
+            }
+            std::size_t cut = atEnd ? length_ : CutPoint();
+            if (cut == 0)
+                continue;
+            int result = Convert(cut, atEnd);
+            if (result != EC_SUCCESS)
+                return Fail(name, result == EC_NO_MEMORY ? "text too large" : "write failed", result);
+            std::memmove(raw_.data(), raw_.data() + cut, length_ - cut);
+            length_ -= cut;
+            checked_ = 0;
+        }
+        return EC_SUCCESS;
+    }
+    KanjiCode kanji() const { return kanji_; }
+    LineBreakCode lineBreak() const { return lineBreakKnown_ ? lineBreak_ : LineBreakCode::CrLf; }
+
+private:
+    // Appends up to `want` bytes of input; a zero byte ends the text there.
+    bool Read(std::FILE* in, std::size_t want, bool* atEnd)
+    {
+        if (ended_) {
+            *atEnd = true;
+            return true;
+        }
+        if (raw_.size() < length_ + want)
+            raw_.resize(length_ + want);
+        std::size_t got = std::fread(raw_.data() + length_, 1, want, in);
+        if (got < want && std::ferror(in))
+            return false;
+        // Before the start, zero bytes may belong to a MacBinary header:
+        // Start looks at them.
+        if (started_) {
+            if (const void* zero = std::memchr(raw_.data() + length_, 0, got)) {
+                got = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data()) - length_;
+                ended_ = true;
+            }
+        }
+        length_ += got;
+        *atEnd = ended_ || got < want;
+        return true;
+    }
+
+    // The first bytes are there: skips a MacBinary header, ends the text at
+    // its first zero, and takes the kanji code from the first piece when it
+    // shows one; otherwise the text is taken whole.
+    void Start()
+    {
+        started_ = true;
+        if (length_ >= kMacBinaryHeader && raw_[0] == 0 && raw_[74] == 0) {
+            std::memmove(raw_.data(), raw_.data() + kMacBinaryHeader, length_ - kMacBinaryHeader);
+            length_ -= kMacBinaryHeader;
+        }
+        if (const void* zero = std::memchr(raw_.data(), 0, length_)) {
+            length_ = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data());
+            ended_ = true;
+        }
+        kanji_ = DetectKanjiCodeOfLength(raw_.data(), length_);
+        whole_ = kanji_ == KanjiCode::JIS;
+    }
+
+    // Where the buffered bytes may be cut: the last safe point, or 0 to read on.
+    // Only bytes not looked at before are looked at (checked_).
+    std::size_t CutPoint()
+    {
+        if (!whole_ && std::memchr(raw_.data() + checked_, ESC, length_ - checked_))
+            whole_ = true;
+        const std::size_t from = checked_ > 2 ? checked_ : 2;
+        checked_ = length_;
+        if (whole_)
+            return 0;
+        for (std::size_t p = length_ - 1; p >= from && p < length_; --p)
+            if (CanCutBefore(raw_.data(), p))
+                return p;
+        return 0;
+    }
+
+    // The four passes on the first `n` bytes; `last` when they end the text.
+    int Convert(std::size_t n, bool last)
+    {
+        // No evidence in the first piece: the text is whole here, and its
+        // code is decided on all of it, as the load decides.
+        if (last && kanji_ == KanjiCode::JIS)
+            kanji_ = DetectKanjiCodeOfLength(raw_.data(), n);
+        if (text_.size() < 2 * n + 2)
+            text_.resize(2 * n + 2);
+        std::size_t length = 0;
+        LineBreakCode found = ConvertLineBreaksOnLoad(raw_.data(), n, text_.data(), text_.size(), nullptr, &length);
+        if (!lineBreakKnown_ && std::memchr(text_.data(), CR, length)) {
+            lineBreakKnown_ = true;
+            lineBreak_ = found;
+        }
+        ConvertKanjiOnLoadAs(kanji_, text_.data(), length, text_.size(), nullptr, &length);
+
+        // Before its first line break the text has nothing a line-break pass
+        // changes, whatever the target.
+        const LineBreakCode lineBreakTarget = EffectiveLineBreakCode(opt_.lineBreak, lineBreak());
+        const KanjiCode kanjiTarget = EffectiveKanjiCode(opt_.kanji, kanji_);
+        const std::size_t growth = LineBreakGrowthOnSave(text_.data(), length, lineBreakTarget);
+        converted_ += length;
+        growth_ += growth;
+        std::uint32_t textCapacity = 0, outputCapacity = 0;
+        if (!SaveBufferSizes(converted_, growth_, &textCapacity, &outputCapacity) ||
+            !SaveBufferSizes(length, growth, &textCapacity, &outputCapacity))
+            return EC_NO_MEMORY;
+        if (text_.size() < textCapacity)
+            text_.resize(textCapacity);
+        if ((kanjiTarget == KanjiCode::JIS || kanjiTarget == KanjiCode::EUC) && output_.size() < outputCapacity)
+            output_.resize(outputCapacity);
+        SavedText saved = ConvertTextOnSave(text_.data(), length, text_.size(), output_.data(), output_.size(),
+                                            kanjiTarget, lineBreakTarget, nullptr);
+        if (std::fwrite(saved.data, 1, saved.length, out_) != saved.length)
+            return EC_IO_COUNT;
+        return EC_SUCCESS;
+    }
+
+    const Options& opt_;
+    std::FILE* out_;
+    std::vector<char> raw_, text_, output_;
+    std::size_t length_ = 0;             // bytes of input held in raw_
+    std::size_t checked_ = 0;            // of which looked at for a cut
+    std::uint64_t converted_ = 0, growth_ = 0;
+    bool started_ = false, ended_ = false, whole_ = false;
+    KanjiCode kanji_ = KanjiCode::JIS;
+    LineBreakCode lineBreak_ = LineBreakCode::CrLf;
+    bool lineBreakKnown_ = false;
+};
+
 int Run(const Options& opt)
 {
     std::FILE* in = std::fopen(opt.input, "rb");
     if (!in)
         return Fail(opt.input, std::strerror(errno), EC_OPEN_FAILED);
+    // Sizes are checked before anything is read, as the editor does.
     std::int64_t size = FileSize(in);
     std::uint32_t rawSize = 0, convertedSize = 0;
     if (size < 0 || !LoadBufferSizes(static_cast<std::uint64_t>(size), &rawSize, &convertedSize)) {
         std::fclose(in);
         return Fail(opt.input, "file too large", EC_NO_MEMORY);
     }
-    std::unique_ptr<Buffer> converted(new Buffer(convertedSize));
-    std::unique_ptr<InputBytes> raw(new InputBytes);
-    if (!*converted) {
-        std::fclose(in);
-        return Fail(opt.input, "out of memory", EC_NO_MEMORY);
-    }
-    bool whole = raw->Load(in, static_cast<std::size_t>(size), rawSize);
-    std::fclose(in);
-    if (!whole)
-        return Fail(opt.input, "the file changed size while it was read", EC_IO_COUNT);
 
-    LoadResult loaded = ConvertFileOnLoad(raw->data(), static_cast<std::size_t>(size), converted->get(),
-                                          convertedSize, nullptr);
-    raw.reset();
-
-    LineBreakCode lineBreak = EffectiveLineBreakCode(opt.lineBreak, loaded.lineBreak);
-    KanjiCode kanji = EffectiveKanjiCode(opt.kanji, loaded.kanji);
-    std::size_t growth = LineBreakGrowthOnSave(converted->get(), loaded.length, lineBreak);
-    std::uint32_t textSize = 0, outputSize = 0;
-    if (!SaveBufferSizes(loaded.length, growth, &textSize, &outputSize))
-        return Fail(opt.input, "text too large", EC_NO_MEMORY);
-    if (textSize > convertedSize) {
-        std::unique_ptr<Buffer> larger(new Buffer(textSize));
-        if (!*larger)
-            return Fail(opt.input, "out of memory", EC_NO_MEMORY);
-        std::memcpy(larger->get(), converted->get(), loaded.length + 1);
-        converted = std::move(larger);
-    } else {
-        textSize = convertedSize;
-    }
-    // Shift-JIS output is the converted text itself and needs no buffer.
-    std::unique_ptr<Buffer> output;
-    if (kanji == KanjiCode::JIS || kanji == KanjiCode::EUC) {
-        output.reset(new Buffer(outputSize));
-        if (!*output)
-            return Fail(opt.input, "out of memory", EC_NO_MEMORY);
-    } else {
-        outputSize = 0;
-    }
-    SavedText saved = ConvertTextOnSave(converted->get(), loaded.length, textSize, output ? output->get() : nullptr,
-                                        outputSize, kanji, lineBreak, nullptr);
-    const std::size_t length = saved.length;
-
-    bool toStdout = std::strcmp(opt.output, "-") == 0;
-    std::fprintf(toStdout ? stderr : stdout, "kanji=%s linebreak=%s\n", KanjiCodeName(loaded.kanji),
-                 LineBreakCodeName(loaded.lineBreak));
+    const bool toStdout = std::strcmp(opt.output, "-") == 0;
+    std::string temporary;
+    std::FILE* out = stdout;
     if (toStdout) {
 #ifdef _WIN32
         _setmode(_fileno(stdout), _O_BINARY);
 #endif
-        if (std::fwrite(saved.data, 1, length, stdout) != length || std::fflush(stdout) != 0)
-            return Fail("-", "write failed", EC_IO_COUNT);
-        return EC_SUCCESS;
+    } else {
+        out = CreateTemporaryBeside(opt.output, &temporary);
+        if (!out) {
+            int err = errno;
+            std::fclose(in);
+            return Fail(opt.output, std::strerror(err), EC_OPEN_FAILED);
+        }
     }
-
-    std::string temporary;
-    std::FILE* out = CreateTemporaryBeside(opt.output, &temporary);
-    if (!out)
-        return Fail(opt.output, std::strerror(errno), EC_OPEN_FAILED);
-    bool written = std::fwrite(saved.data, 1, length, out) == length;
-    written = (std::fflush(out) == 0) && written;
-    written = (std::fclose(out) == 0) && written;
-    if (!written) {
-        std::remove(temporary.c_str());
-        return Fail(opt.output, "write failed", EC_IO_COUNT);
+    Converter converter(opt, out);
+    int result = converter.Run(in, opt.input);
+    std::fclose(in);
+    if (toStdout) {
+        if (result == EC_SUCCESS && std::fflush(stdout) != 0)
+            result = Fail("-", "write failed", EC_IO_COUNT);
+    } else {
+        bool written = result == EC_SUCCESS;
+        written = (std::fflush(out) == 0) && written;
+        written = (std::fclose(out) == 0) && written;
+        if (result == EC_SUCCESS && !written)
+            result = Fail(opt.output, "write failed", EC_IO_COUNT);
+        if (result != EC_SUCCESS) {
+            std::remove(temporary.c_str());
+            return result;
+        }
+        if (!ReplaceWith(temporary, opt.output)) {
+            int err = errno;
+            std::remove(temporary.c_str());
+            return Fail(opt.output, std::strerror(err), EC_OPEN_FAILED);
+        }
     }
-    if (!ReplaceWith(temporary, opt.output)) {
-        int err = errno;
-        std::remove(temporary.c_str());
-        return Fail(opt.output, std::strerror(err), EC_OPEN_FAILED);
-    }
-    return EC_SUCCESS;
+    if (result == EC_SUCCESS)
+        std::fprintf(toStdout ? stderr : stdout, "kanji=%s linebreak=%s\n", KanjiCodeName(converter.kanji()),
+                     LineBreakCodeName(converter.lineBreak()));
+    return result;
 }
 
 }  // namespace
@@ -292,6 +360,10 @@ int main(int argc, char** argv)
         } else if (std::strncmp(a, "--linebreak=", 12) == 0) {
             if (!ParseLineBreak(a + 12, &opt.lineBreak))
                 return std::fprintf(stderr, "vexa-convert: unknown line break '%s'\n", a + 12), 64;
+        } else if (std::strncmp(a, "--piece-size=", 13) == 0) {
+            opt.piece = std::strtoul(a + 13, nullptr, 10);
+            if (opt.piece == 0)
+                return std::fprintf(stderr, "vexa-convert: bad piece size '%s'\n", a + 13), 64;
         } else if (!opt.input && (a[0] != '-' || a[1] == 0)) {
             opt.input = a;
         } else if (!opt.output && (a[0] != '-' || a[1] == 0)) {

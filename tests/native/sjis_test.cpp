@@ -53,6 +53,37 @@ TEST(ShiftJis, EveryJisX0208CodeRoundTrips)
         }
 }
 
+TEST(ShiftJis, FourEucPairsAtOnceAgreeWithOneByOne)
+{
+    // Every EUC pair, four to a word in varying company.
+    for (unsigned j1 = 0x21; j1 <= 0x7E; ++j1)
+        for (unsigned j2 = 0x21; j2 <= 0x7E; ++j2) {
+            const unsigned char pair[2] = {static_cast<unsigned char>(j1 | 0x80), static_cast<unsigned char>(j2 | 0x80)};
+            const unsigned char others[3][2] = {{0xA1, 0xA1}, {0xFE, 0xFE}, {static_cast<unsigned char>(j2 | 0x80), 0xB0}};
+            unsigned char in[8], want[8];
+            for (int k = 0; k < 4; ++k) {
+                const unsigned char* p = k == static_cast<int>((j1 + j2) % 4) ? pair : others[k % 3];
+                in[2 * k] = p[0];
+                in[2 * k + 1] = p[1];
+                sjis::FromJis(p[0], p[1], want + 2 * k, want + 2 * k + 1);
+            }
+            std::uint64_t word, got;
+            std::memcpy(&word, in, 8);
+            ASSERT_TRUE(sjis::FromEuc4(word, &got)) << j1 << " " << j2;
+            ASSERT_EQ(std::memcmp(&got, want, 8), 0) << j1 << " " << j2;
+        }
+    // Any byte outside A1-FE leaves the word to the byte-wise path.
+    for (unsigned char odd : {0x00, 0x41, 0x7F, 0x80, 0xA0, 0xFF}) {
+        for (int at = 0; at < 8; ++at) {
+            unsigned char in[8] = {0xB0, 0xA1, 0xB0, 0xA1, 0xB0, 0xA1, 0xB0, 0xA1};
+            in[at] = odd;
+            std::uint64_t word, got = 0;
+            std::memcpy(&word, in, 8);
+            EXPECT_FALSE(sjis::FromEuc4(word, &got)) << int(odd) << " at " << at;
+        }
+    }
+}
+
 // FD 40 is two characters wherever the panes' characters are walked (the
 // title, the status line's selection size and the finder), as code page
 // 932 has it; the save alone reads FD as a lead byte and writes the pair by
