@@ -22,6 +22,14 @@ const DWORD kStatusStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | SBARS_SIZEG
 const COLORREF kPaneBackground = RGB(255, 255, 225);
 const COLORREF kPaneText = RGB(0, 47, 94);
 
+bool FileIsMissing(const char* path)
+{
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 void OnCreate(HWND window)
 {
     InitCommonControls();
@@ -40,12 +48,17 @@ void OnCreate(HWND window)
     SetForegroundWindow(AppState.hwndEdit);
     ShowCaret(AppState.hwndEdit);
     SetCaretPos(0, 0);
-    // A failed start-up load is not reported: the pane stays empty and the
-    // title still names the path.
-    if (AppState.filePath[0])
-        OpenDocument(window, AppState.filePath, false);
-    else
+    // A start-up file that does not exist keeps its name, so that a save
+    // creates it. One that exists but does not load is reported like a
+    // failed Open, and the document is new: a save must not offer to
+    // overwrite a file whose text was never shown.
+    if (AppState.filePath[0]) {
+        const bool missing = FileIsMissing(AppState.filePath);
+        if (OpenDocument(window, AppState.filePath, !missing) != EC_SUCCESS && !missing)
+            lstrcpyA(AppState.filePath, "NewFile.txt");
+    } else {
         lstrcpyA(AppState.filePath, "NewFile.txt");
+    }
     ShowDocumentTitle(window);
     CheckMenuItem(GetMenu(window), IDM_KANJI_AUTO, MF_BYCOMMAND | MF_CHECKED);
     CheckMenuItem(GetMenu(window), IDM_LB_AUTO, MF_BYCOMMAND | MF_CHECKED);
@@ -268,6 +281,15 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (wParam == SC_CLOSE && ConfirmDiscard(window) != CONFIRM_PROCEED)
             return 0;
         break;
+    case WM_QUERYENDSESSION:
+        // The end of the Windows session closes the window too: the same
+        // question, and a cancel or a failed save keeps the session.
+        return ConfirmDiscard(window) == CONFIRM_PROCEED;
+    case WM_SETFOCUS:
+        // The keyboard belongs to the pane last used, at start-up and
+        // whenever the window is activated again.
+        SetFocus(AppState.hwndActiveEdit);
+        return 0;
     case WM_COMPACTING:
         OnCompacting(window, wParam);
         return 0;

@@ -408,3 +408,75 @@ TEST_F(WindowTest, MeterPixels)
 }
 
 }  // namespace
+
+namespace {
+
+// The keyboard goes to the pane from the start, and back to the active pane
+// whenever the main window gets the focus again.
+TEST_F(WindowTest, KeysTypedAfterStartUpReachThePane)
+{
+    Start();
+    EXPECT_EQ(GetFocus(), AppState.hwndEdit);
+    PostMessageA(GetFocus(), WM_CHAR, 'a', 1);
+    Pump();
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "a");
+    Command(IDM_SPLIT);
+    SetFocus(AppState.hwndEditSub);
+    Pump();
+    SetFocus(main_);
+    Pump();
+    EXPECT_EQ(GetFocus(), AppState.hwndEditSub);
+}
+
+// A start-up file that exists but cannot be loaded is reported, and the
+// document is not named after it; a missing one keeps its name for a save.
+TEST_F(WindowTest, StartUpLoadFailureIsReportedAndTheDocumentIsNew)
+{
+    const std::string base = TestFolder();
+    std::string folder = base;
+    folder.pop_back();  // no trailing backslash: the folder's own name
+    Answerer answers;
+    answers.Press(IDOK);
+    Start("\"" + folder + "\"");
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(Hex(answers.boxes[0].caption), Hex("ファイルの読み込み"));
+    EXPECT_STREQ(AppState.filePath, "NewFile.txt");
+    EXPECT_EQ(WindowText(main_), "VEXA Edit ! : NewFile.txt");
+    Close();
+
+    Answerer none;
+    Start("\"" + base + "not there yet.txt\"");
+    EXPECT_TRUE(none.boxes.empty());
+    EXPECT_EQ(WindowText(main_), "VEXA Edit ! : " + base + "not there yet.txt");
+}
+
+// Ending the Windows session asks the save question like closing does.
+TEST_F(WindowTest, EndingTheSessionAsksAboutEditedText)
+{
+    Start();
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("edited"));
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+    {
+        Answerer answers;
+        answers.Press(IDCANCEL);
+        EXPECT_EQ(SendMessageA(main_, WM_QUERYENDSESSION, 0, 0), FALSE);
+        ASSERT_EQ(answers.boxes.size(), 1u);
+        EXPECT_EQ(Hex(answers.boxes[0].caption), Hex("テキストが編集されています。"));
+    }
+    {
+        Answerer answers;
+        answers.Press(IDYES).CancelDialog();
+        EXPECT_EQ(SendMessageA(main_, WM_QUERYENDSESSION, 0, 0), FALSE);
+    }
+    {
+        Answerer answers;
+        answers.Press(IDNO);
+        EXPECT_EQ(SendMessageA(main_, WM_QUERYENDSESSION, 0, 0), TRUE);
+    }
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
+    Answerer none;
+    EXPECT_EQ(SendMessageA(main_, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_TRUE(none.boxes.empty());
+}
+
+}  // namespace
