@@ -69,6 +69,52 @@ existing_replaced() {
 }
 check "existing output replaced whole" existing_replaced
 
+# Inputs that are not files say what they are; standard input is read.
+folder_input() {
+    "$CONVERT" "$SAMPLES" "$T/o" >/dev/null 2>"$T/err"; st=$?
+    [ $st -eq 2 ] && grep -q "is a folder" "$T/err" && [ ! -e "$T/o" ]
+}
+check "folder as input gives 2" folder_input
+pipe_input() {
+    mkfifo "$T/fifo" && "$CONVERT" "$T/fifo" "$T/o" >/dev/null 2>"$T/err"; st=$?
+    [ $st -eq 2 ] && grep -q "is a pipe" "$T/err" && [ ! -e "$T/o" ]
+}
+check "named pipe as input gives 2" pipe_input
+stdin_input() {
+    "$CONVERT" --kanji=sjis --linebreak=crlf "$SAMPLES/seasons-euc-lf.txt" "$T/file" >"$T/r1" &&
+    "$CONVERT" --kanji=sjis --linebreak=crlf - "$T/piped" <"$SAMPLES/seasons-euc-lf.txt" >"$T/r2" &&
+    cat "$SAMPLES/welcome-euc-lfcr.txt" | "$CONVERT" - - >"$T/both" 2>"$T/r3" &&
+    cmp -s "$T/file" "$T/piped" && cmp -s "$T/r1" "$T/r2" &&
+    cmp -s "$T/both" "$SAMPLES/welcome-euc-lfcr.txt" && [ "$(cat "$T/r3")" = "kanji=EUC linebreak=LfCr" ]
+}
+check "standard input as INPUT -" stdin_input
+grown_input() {
+    # /proc files say they are empty and then give bytes.
+    "$CONVERT" /proc/self/status "$T/o" >/dev/null 2>"$T/err"; st=$?
+    [ $st -eq 4 ] && grep -q "changed size" "$T/err" && [ ! -e "$T/o" ] && ! ls -a "$T" | grep -q '^\.vx'
+}
+check "input that changed size gives 4" grown_input
+
+# Outputs: a read-only file is refused as the editor refuses it; a replaced
+# file keeps its permissions; a long legal name works.
+readonly_output() {
+    echo keep >"$T/ro" && chmod 444 "$T/ro"
+    "$CONVERT" "$SAMPLES/memo-jis-lf.txt" "$T/ro" >/dev/null 2>"$T/err"; st=$?
+    [ $st -eq 2 ] && grep -q "read-only" "$T/err" && [ "$(cat "$T/ro")" = keep ] && ! ls -a "$T" | grep -q '^\.vx'
+}
+check "read-only output gives 2 and stays" readonly_output
+mode_kept() {
+    echo old >"$T/m640" && chmod 640 "$T/m640" &&
+    "$CONVERT" "$SAMPLES/memo-jis-lf.txt" "$T/m640" >/dev/null &&
+    [ "$(stat -c %a "$T/m640")" = 640 ] && cmp -s "$T/m640" "$SAMPLES/memo-jis-lf.txt"
+}
+check "replaced output keeps its mode" mode_kept
+long_name() {
+    name=$(printf 'n%.0s' $(seq 250)).txt
+    "$CONVERT" "$SAMPLES/memo-jis-lf.txt" "$T/$name" >/dev/null && cmp -s "$T/$name" "$SAMPLES/memo-jis-lf.txt"
+}
+check "output name of 254 bytes" long_name
+
 # The converter reads a text a piece at a time and cuts it only where no
 # pass carries anything over: tiny pieces give the same bytes and report as
 # one piece holding the whole text, for texts of every kind.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <new>
 #include <string>
@@ -18,8 +19,10 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -34,9 +37,11 @@ const char kUsage[] =
     "text becomes Shift-JIS with CR LF. Then writes OUTPUT as the editor saves,\n"
     "in the codes given; auto (the default) keeps the codes detected in INPUT.\n"
     "\n"
-    "Prints the detected codes as one line, kanji=... linebreak=..., on standard\n"
-    "output, or on standard error when OUTPUT is - and the bytes go to standard\n"
-    "output. OUTPUT is replaced only once it is completely written.\n"
+    "INPUT - reads standard input. Prints the detected codes as one line,\n"
+    "kanji=... linebreak=..., on standard output, or on standard error when\n"
+    "OUTPUT is - and the bytes go to standard output. OUTPUT is replaced only\n"
+    "once it is completely written and on disk, and keeps its permissions; a\n"
+    "read-only OUTPUT is refused.\n"
     "Exit status: 0 on success, 2 a file could not be opened or created,\n"
     "3 out of memory or a file too large, 4 a read or write fell short, 64 usage.\n";
 
@@ -95,11 +100,62 @@ std::int64_t FileSize(std::FILE* f)
     return size;
 }
 
+// The last system error as text: errno's, or on Windows the error of the
+// last Windows call, which does not set errno.
+std::string SystemErrorText(int err)
+{
+#ifdef _WIN32
+    DWORD code = GetLastError();
+    if (code != 0) {
+        char text[512];
+        DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0, text,
+                                 sizeof text, NULL);
+        while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' '))
+            --n;
+        if (n > 0)
+            return std::string(text, n);
+    }
+#endif
+    return std::strerror(err);
+}
+
+// What a path names, as far as the converter cares.
+enum class PathKind { Missing, File, Folder, Pipe, Other };
+
+PathKind KindOf(const char* path, struct stat* st)
+{
+    if (stat(path, st) != 0)
+        return PathKind::Missing;
+    if (S_ISDIR(st->st_mode))
+        return PathKind::Folder;
+    if (S_ISREG(st->st_mode))
+        return PathKind::File;
+#ifdef S_ISFIFO
+    if (S_ISFIFO(st->st_mode))
+        return PathKind::Pipe;
+#endif
+    return PathKind::Other;
+}
+
+// The folder part of a path, with its separator ("" for a bare name).
+std::string FolderOf(const std::string& path)
+{
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 // Creates a new file beside `target` for writing; its name goes to *name.
+// The name is short (".vx" and five letters), so that it fits wherever
+// the target's own name does.
 std::FILE* CreateTemporaryBeside(const std::string& target, std::string* name)
 {
+    const std::string folder = FolderOf(target);
+    unsigned seed = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(name)) ^
+                    static_cast<unsigned>(std::time(nullptr));
     for (unsigned n = 0; n < 1000; ++n) {
-        *name = target + ".vexa-tmp" + std::to_string(n);
+        char leaf[16];
+        std::snprintf(leaf, sizeof leaf, ".vx%05x", (seed + n * 7919u) & 0xFFFFFu);
+        *name = folder + leaf;
 #ifdef _WIN32
         int fd = _open(name->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, 0666);
         if (fd >= 0)
@@ -115,9 +171,22 @@ std::FILE* CreateTemporaryBeside(const std::string& target, std::string* name)
     return nullptr;
 }
 
+// Flushes a file's bytes through to the disk before it replaces another.
+bool FlushToDisk(std::FILE* f)
+{
+    if (std::fflush(f) != 0)
+        return false;
+#ifdef _WIN32
+    return _commit(_fileno(f)) == 0;
+#else
+    return fsync(fileno(f)) == 0;
+#endif
+}
+
 bool ReplaceWith(const std::string& temporary, const char* target)
 {
 #ifdef _WIN32
+    SetLastError(0);
     return MoveFileExA(temporary.c_str(), target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
     return std::rename(temporary.c_str(), target) == 0;
@@ -156,7 +225,7 @@ public:
         bool atEnd = false;
         while (!atEnd) {
             if (!Read(in, whole_ ? 4 * opt_.piece : opt_.piece, &atEnd))
-                return Fail(name, "read failed", EC_IO_COUNT);
+                return tooLarge_ ? Fail(name, "file too large", EC_NO_MEMORY) : Fail(name, "read failed", EC_IO_COUNT);
             if (!started_) {
                 if (length_ < kMacBinaryHeader && !atEnd)
                     continue;
@@ -172,9 +241,16 @@ public:
             length_ -= cut;
             checked_ = 0;
         }
+        // After a zero that ended the text the rest is only counted.
+        char skip[4096];
+        std::size_t n;
+        while ((n = std::fread(skip, 1, sizeof skip, in)) > 0)
+            read_ += n;
         return EC_SUCCESS;
     }
     KanjiCode kanji() const { return kanji_; }
+    // All the bytes the input gave, past a zero that ended the text too.
+    std::uint64_t bytesRead() const { return read_; }
     LineBreakCode lineBreak() const { return lineBreakKnown_ ? lineBreak_ : LineBreakCode::CrLf; }
 
 private:
@@ -190,6 +266,13 @@ private:
         std::size_t got = std::fread(raw_.data() + length_, 1, want, in);
         if (got < want && std::ferror(in))
             return false;
+        read_ += got;
+        // The editor's limit on what it reads, for input of unknown size.
+        std::uint32_t rawSize = 0, convertedSize = 0;
+        if (!LoadBufferSizes(read_, &rawSize, &convertedSize)) {
+            tooLarge_ = true;
+            return false;
+        }
         // Before the start, zero bytes may belong to a MacBinary header:
         // Start looks at them.
         if (started_) {
@@ -281,6 +364,8 @@ private:
     std::vector<char> raw_, text_, output_;
     std::size_t length_ = 0;             // bytes of input held in raw_
     std::size_t checked_ = 0;            // of which looked at for a cut
+    std::uint64_t read_ = 0;
+    bool tooLarge_ = false;
     std::uint64_t converted_ = 0, growth_ = 0;
     bool started_ = false, ended_ = false, whole_ = false;
     KanjiCode kanji_ = KanjiCode::JIS;
@@ -290,41 +375,81 @@ private:
 
 int Run(const Options& opt)
 {
-    std::FILE* in = std::fopen(opt.input, "rb");
-    if (!in)
-        return Fail(opt.input, std::strerror(errno), EC_OPEN_FAILED);
-    // Sizes are checked before anything is read, as the editor does.
-    std::int64_t size = FileSize(in);
-    std::uint32_t rawSize = 0, convertedSize = 0;
-    if (size < 0 || !LoadBufferSizes(static_cast<std::uint64_t>(size), &rawSize, &convertedSize)) {
-        std::fclose(in);
-        return Fail(opt.input, "file too large", EC_NO_MEMORY);
+    const bool fromStdin = std::strcmp(opt.input, "-") == 0;
+    const bool toStdout = std::strcmp(opt.output, "-") == 0;
+    struct stat inputStat = {}, outputStat = {};
+    std::FILE* in = stdin;
+    std::int64_t size = -1;
+    if (fromStdin) {
+#ifdef _WIN32
+        _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    } else {
+        switch (KindOf(opt.input, &inputStat)) {
+        case PathKind::Folder: return Fail(opt.input, "is a folder, not a file", EC_OPEN_FAILED);
+        case PathKind::Pipe: return Fail(opt.input, "is a pipe, not a file (give - to read standard input)", EC_OPEN_FAILED);
+        case PathKind::Other: return Fail(opt.input, "is not a regular file", EC_OPEN_FAILED);
+        default: break;
+        }
+        in = std::fopen(opt.input, "rb");
+        if (!in)
+            return Fail(opt.input, std::strerror(errno), EC_OPEN_FAILED);
+        // Sizes are checked before anything is read, as the editor does.
+        size = FileSize(in);
+        std::uint32_t rawSize = 0, convertedSize = 0;
+        if (size < 0 || !LoadBufferSizes(static_cast<std::uint64_t>(size), &rawSize, &convertedSize)) {
+            std::fclose(in);
+            return Fail(opt.input, "file too large", EC_NO_MEMORY);
+        }
     }
 
-    const bool toStdout = std::strcmp(opt.output, "-") == 0;
     std::string temporary;
     std::FILE* out = stdout;
+    bool keepMode = false;
     if (toStdout) {
 #ifdef _WIN32
         _setmode(_fileno(stdout), _O_BINARY);
 #endif
     } else {
+        // As the editor: a folder or a read-only file is never replaced.
+        PathKind kind = KindOf(opt.output, &outputStat);
+        const char* refusal = kind == PathKind::Folder ? "is a folder"
+                              : kind == PathKind::File && !(outputStat.st_mode & 0222) ? "is read-only"
+                              : kind == PathKind::Pipe || kind == PathKind::Other ? "is not a regular file"
+                                                                                  : nullptr;
+        if (refusal) {
+            if (in != stdin)
+                std::fclose(in);
+            return Fail(opt.output, refusal, EC_OPEN_FAILED);
+        }
+        keepMode = kind == PathKind::File;
         out = CreateTemporaryBeside(opt.output, &temporary);
         if (!out) {
-            int err = errno;
-            std::fclose(in);
-            return Fail(opt.output, std::strerror(err), EC_OPEN_FAILED);
+            std::string why = SystemErrorText(errno);
+            if (in != stdin)
+                std::fclose(in);
+            return Fail(opt.output, why.c_str(), EC_OPEN_FAILED);
         }
     }
     Converter converter(opt, out);
     int result = converter.Run(in, opt.input);
-    std::fclose(in);
+    // A file that changed size while it was read was not converted whole.
+    if (result == EC_SUCCESS && size >= 0 && converter.bytesRead() != static_cast<std::uint64_t>(size))
+        result = Fail(opt.input, "the file changed size while it was read", EC_IO_COUNT);
+    if (in != stdin)
+        std::fclose(in);
     if (toStdout) {
         if (result == EC_SUCCESS && std::fflush(stdout) != 0)
             result = Fail("-", "write failed", EC_IO_COUNT);
     } else {
-        bool written = result == EC_SUCCESS;
-        written = (std::fflush(out) == 0) && written;
+        bool written = result == EC_SUCCESS && FlushToDisk(out);
+#ifndef _WIN32
+        // The replaced file keeps its permissions.
+        if (written && keepMode)
+            written = fchmod(fileno(out), outputStat.st_mode & 07777) == 0;
+#else
+        (void)keepMode;
+#endif
         written = (std::fclose(out) == 0) && written;
         if (result == EC_SUCCESS && !written)
             result = Fail(opt.output, "write failed", EC_IO_COUNT);
@@ -333,9 +458,9 @@ int Run(const Options& opt)
             return result;
         }
         if (!ReplaceWith(temporary, opt.output)) {
-            int err = errno;
+            std::string why = SystemErrorText(errno);
             std::remove(temporary.c_str());
-            return Fail(opt.output, std::strerror(err), EC_OPEN_FAILED);
+            return Fail(opt.output, why.c_str(), EC_OPEN_FAILED);
         }
     }
     if (result == EC_SUCCESS)
