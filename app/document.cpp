@@ -3,6 +3,8 @@
 // Save commands and the save question all go through these.
 #include <windows.h>
 
+#include <string>
+
 #include "app/appstate.h"
 #include "app/layout.h"
 #include "app/shell.h"
@@ -48,10 +50,16 @@ ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure)
 ErrorCode SaveDocument(HWND window, const char* path)
 {
     ErrorCode result = SaveTextFile(path);
-    if (result == EC_SUCCESS)
+    if (result == EC_SUCCESS) {
         NameDocument(window, path);
-    else
+    } else if (SaveKeptCopy()[0]) {
+        // The new text survives in a file of its own: the box says where.
+        std::string text = std::string(ErrorMessageText(result)) + "\r\n\r\n保存する内容は次のファイルに残っています：\r\n" +
+                           SaveKeptCopy();
+        MessageBoxA(window, text.c_str(), "ファイルの保存", MB_ICONERROR);
+    } else {
         ShowErrorBox(window, result, "ファイルの保存");
+    }
     return result;
 }
 

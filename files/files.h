@@ -10,8 +10,12 @@
 // stores the detected codes in AppState and sets the text into the main pane.
 ErrorCode LoadTextFile(const char* path);
 // Converts the main pane's text to the save's codes and replaces the file
-// with it only once every byte is on disk.
+// with it only once every byte is on disk. Through a symbolic link the file
+// it names is written; a file with other names is rewritten in place.
 ErrorCode SaveTextFile(const char* path);
+// After a failed save that left the only complete copy of the new text in
+// a file of its own: that file's path; "" otherwise.
+const char* SaveKeptCopy();
 
 // The Open and Save dialogs, proposing `file` (MAX_PATH bytes), which
 // receives the chosen name; false when the user cancels.

@@ -73,6 +73,43 @@ void InitDialog(OPENFILENAMEA* ofn, char* file)
     ofn->lpstrDefExt = "txt";
 }
 
+char keptCopy[MAX_PATH];
+
+void KeepCopy(const char* temporary) { lstrcpynA(keptCopy, temporary, sizeof keptCopy); }
+
+// The file a save writes: the one a symbolic link names, found by opening
+// it, or the path as it stands (a new file); and whether it has other names.
+void ResolveTarget(const char* path, char* target, DWORD size, bool* otherNames)
+{
+    lstrcpynA(target, path, static_cast<int>(size));
+    *otherNames = false;
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    BY_HANDLE_FILE_INFORMATION info;
+    *otherNames = GetFileInformationByHandle(h, &info) && info.nNumberOfLinks > 1;
+    char final[MAX_PATH + 8];
+    DWORD n = GetFinalPathNameByHandleA(h, final, sizeof final, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(h);
+    const char* resolved = final;
+    if (n > 4 && n < sizeof final && std::strncmp(final, "\\\\?\\", 4) == 0)
+        resolved = final + 4;  // \\?\ C:\...
+    if (n > 0 && n < sizeof final && std::strlen(resolved) < size && std::strncmp(resolved, "UNC\\", 4) != 0)
+        lstrcpynA(target, resolved, static_cast<int>(size));
+}
+
+// Rewrites an existing file with `data`, through to the disk.
+bool WriteInPlace(const char* path, const char* data, std::size_t length)
+{
+    FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, NULL, TRUNCATE_EXISTING, FILE_FLAG_WRITE_THROUGH, NULL));
+    if (!file.valid())
+        return false;
+    DWORD written = 0;
+    WriteFile(file.get(), data, static_cast<DWORD>(length), &written, NULL);
+    return written == length && FlushFileBuffers(file.get());
+}
+
 // A file dialog proposing `file`, which receives the chosen name.
 bool RunFileDialog(BOOL(APIENTRY* dialog)(LPOPENFILENAMEA), DWORD flags, char* file)
 {
@@ -83,6 +120,8 @@ bool RunFileDialog(BOOL(APIENTRY* dialog)(LPOPENFILENAMEA), DWORD flags, char* f
 }
 
 }  // namespace
+
+const char* SaveKeptCopy() { return keptCopy; }
 
 bool ChooseFileToOpen(char* file) { return RunFileDialog(GetOpenFileNameA, OFN_FILEMUSTEXIST, file); }
 
@@ -158,6 +197,13 @@ ErrorCode SaveTextFile(const char* path)
     SavedText saved = ConvertTextOnSave(text.get(), count, textSize, output.get(), outputSize, kanji, lineBreak,
                                         ConversionProgressObserver());
 
+    keptCopy[0] = 0;
+    // The file a symbolic link names is the one written, beside itself; a
+    // file with other names (hard links) is written in place below.
+    char target[MAX_PATH];
+    bool otherNames = false;
+    ResolveTarget(path, target, sizeof target, &otherNames);
+    path = target;
     char folder[MAX_PATH];
     char temporary[MAX_PATH];
     if (!FolderOf(path, folder, sizeof folder) || !GetTempFileNameA(folder, "vx", 0, temporary))
@@ -177,15 +223,32 @@ ErrorCode SaveTextFile(const char* path)
         return EC_IO_COUNT;
     }
     DWORD attributes = GetFileAttributesA(path);
-    BOOL replaced;
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        replaced = MoveFileExA(temporary, path, MOVEFILE_WRITE_THROUGH);
-    else if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) || !CanReplace(path))
-        replaced = FALSE;
-    else
-        replaced = ReplaceFileA(path, temporary, NULL, REPLACEFILE_WRITE_THROUGH, NULL, NULL);
-    if (!replaced) {
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) || !CanReplace(path))) {
         DeleteFileA(temporary);
+        return EC_OPEN_FAILED;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && otherNames) {
+        // Replacing would leave the other names with the old text: the
+        // complete copy is on disk, so the file itself is rewritten.
+        if (!WriteInPlace(path, saved.data, saved.length)) {
+            KeepCopy(temporary);
+            return EC_IO_COUNT;
+        }
+        DeleteFileA(temporary);
+        return EC_SUCCESS;
+    }
+    BOOL replaced = attributes == INVALID_FILE_ATTRIBUTES
+                        ? MoveFileExA(temporary, path, MOVEFILE_WRITE_THROUGH)
+                        : ReplaceFileA(path, temporary, NULL, REPLACEFILE_WRITE_THROUGH, NULL, NULL);
+    if (!replaced) {
+        // After these two the old file may be gone or renamed and the new
+        // text is in the temporary file only: it is never deleted then.
+        DWORD error = GetLastError();
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+            KeepCopy(temporary);
+        else
+            DeleteFileA(temporary);
         return EC_OPEN_FAILED;
     }
     return EC_SUCCESS;

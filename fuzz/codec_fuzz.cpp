@@ -1,15 +1,116 @@
-// libFuzzer target for every conversion pass. Each buffer is allocated with
-// exactly the size the editor's flows give it, so AddressSanitizer reports
-// any read or write past it.
+// libFuzzer target for every conversion pass and for the entry points the
+// editor and the converter use. Each buffer is allocated with exactly the
+// size the editor's flows give it, so AddressSanitizer reports any read or
+// write past it; and every result is compared with the plain reference
+// passes of the native tests, so that a wrong byte, code or meter advance
+// is a finding too.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "codec/convert.h"
+#include "codec/piecewise.h"
 #include "codec/pipeline.h"
+#include "tests/native/reference_codec.h"
 
 namespace {
+
+void Check(bool ok)
+{
+    if (!ok)
+        __builtin_trap();
+}
+
+// The advances of each pass, as an observer sees them.
+struct Recorder {
+    std::vector<std::vector<int>> passes;
+    static void Begin(void* c) { static_cast<Recorder*>(c)->passes.emplace_back(); }
+    static void Advance(void* c, int percent, std::uint32_t times)
+    {
+        auto& pass = static_cast<Recorder*>(c)->passes.back();
+        pass.insert(pass.end(), times, percent);
+    }
+    PassObserver Observer() { return PassObserver{&Begin, nullptr, {&Advance, this}}; }
+};
+
+struct Memory {
+    const char* data;
+    std::size_t left;
+    static std::size_t Read(void* c, char* buffer, std::size_t size, bool* failed)
+    {
+        auto* m = static_cast<Memory*>(c);
+        std::size_t n = size < m->left ? size : m->left;
+        std::memcpy(buffer, m->data, n);
+        m->data += n;
+        m->left -= n;
+        *failed = false;
+        return n;
+    }
+    static bool Write(void* c, const char* data, std::size_t size)
+    {
+        static_cast<std::string*>(c)->append(data, size);
+        return true;
+    }
+};
+
+// The editor's load of a file and the converter's load-then-save, against
+// the reference passes.
+void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, LineBreakCode lineBreakSetting,
+                           std::size_t piece)
+{
+    const reference::Result r1 = reference::LineBreaksOnLoad(file);
+    const KanjiCode detected = DetectKanjiCode(r1.text.data(), r1.text.size());
+    const reference::Result r2 = reference::KanjiOnLoad(r1.text, detected);
+
+    std::uint32_t rawSize, convertedSize;
+    if (!LoadBufferSizes(file.size(), &rawSize, &convertedSize))
+        return;
+    std::unique_ptr<char[]> raw(new char[rawSize]);
+    std::memcpy(raw.get(), file.data(), file.size());
+    raw[file.size()] = 0;
+    std::unique_ptr<char[]> converted(new char[convertedSize]);
+    Recorder load;
+    const PassObserver loadObserver = load.Observer();
+    LoadResult loaded = ConvertFileOnLoad(raw.get(), file.size(), converted.get(), convertedSize, &loadObserver);
+    Check(std::string(converted.get(), loaded.length) == r2.text);
+    Check(static_cast<int>(loaded.lineBreak) == r1.code && loaded.kanji == detected);
+    Check(load.passes.size() == 2 && load.passes[0] == r1.advances && load.passes[1] == r2.advances);
+
+    // The save of that text with the effective codes, with and without a meter.
+    const KanjiCode kanji = EffectiveKanjiCode(kanjiSetting, loaded.kanji);
+    const LineBreakCode lineBreak = EffectiveLineBreakCode(lineBreakSetting, loaded.lineBreak);
+    const reference::Result s1 = reference::LineBreaksOnSave(r2.text, lineBreak);
+    const reference::Result s2 = reference::KanjiOnSave(s1.text, kanji);
+    for (int withMeter = 0; withMeter < 2; ++withMeter) {
+        std::size_t growth = LineBreakGrowthOnSave(r2.text.data(), r2.text.size(), lineBreak);
+        std::uint32_t textSize, outputSize;
+        if (!SaveBufferSizes(r2.text.size(), growth, &textSize, &outputSize))
+            return;
+        std::unique_ptr<char[]> text(new char[textSize]);
+        std::memcpy(text.get(), r2.text.data(), r2.text.size());
+        text[r2.text.size()] = 0;
+        std::unique_ptr<char[]> output(new char[outputSize]);
+        Recorder save;
+        const PassObserver saveObserver = save.Observer();
+        SavedText saved = ConvertTextOnSave(text.get(), r2.text.size(), textSize, output.get(), outputSize, kanji,
+                                            lineBreak, withMeter ? &saveObserver : nullptr);
+        Check(std::string(saved.data, saved.length) == s2.text);
+        if (withMeter)
+            Check(save.passes.size() == 2 && save.passes[0] == s1.advances && save.passes[1] == s2.advances);
+    }
+
+    // The converter: the same bytes and codes, piece by piece.
+    Memory input{file.data(), file.size()};
+    std::string written;
+    PiecewiseConverter converter(kanjiSetting, lineBreakSetting, piece);
+    Check(converter.Run({&Memory::Read, &input}, {&Memory::Write, &written}) == PiecewiseConverter::Done);
+    Check(written == s2.text);
+    Check(converter.kanji() == loaded.kanji && converter.lineBreak() == loaded.lineBreak);
+    Check(converter.bytesRead() == file.size());
+}
 
 void Ignore(void*, int percent, std::uint32_t times)
 {
@@ -79,5 +180,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t small = 1 + selector % 16;
     std::unique_ptr<char[]> shortOutput(new char[small]);
     ConvertKanjiOnSave(tight.get(), tightLength, shortOutput.get(), small, kanji, &kSink);
+
+    // The settings: Auto as often as each code.
+    const KanjiCode kanjiSetting = static_cast<KanjiCode>((selector >> 5) % 4 == 0 ? 0 : 1 + selector % 3);
+    const LineBreakCode lineBreakSetting = static_cast<LineBreakCode>((selector >> 6) % 2 == 0 ? 0 : 1 + (selector / 3) % 4);
+    CheckAgainstReference(std::string(reinterpret_cast<const char*>(data), size), kanjiSetting, lineBreakSetting,
+                          1 + selector % 61);
     return 0;
 }

@@ -124,6 +124,9 @@ awk 'BEGIN { srand(42); for (i = 0; i < 6000; i++) printf "%c", (r = int(rand() 
 { printf '\0'; head -c 73 /dev/zero | tr '\0' x; printf '\0'; head -c 53 /dev/zero | tr '\0' y; cat "$SAMPLES/memo-sjis-cr.txt"; } >"$T/macbinary.txt"
 { cat "$SAMPLES/welcome-sjis-crlf.txt"; printf 'end\0after the end'; } >"$T/zero.txt"
 { printf 'no evidence here\n%.0s' $(seq 40); cat "$SAMPLES/welcome-sjis-crlf.txt"; } >"$T/late-evidence.txt"
+# EUC whose pairs take an ASCII second byte (CC 20): the load's Shift-JIS
+# for them may lead the next byte in the save.
+{ printf '\244\242'; for i in $(seq 30); do printf '\202\314 LF\201A\214\343\244\316 abc\n'; done; } >"$T/euc-odd-pairs.txt"
 pieces() {  # file kanji linebreak
     "$CONVERT" --kanji="$2" --linebreak="$3" "$1" "$T/whole" >"$T/r1" &&
     "$CONVERT" --piece-size=3 --kanji="$2" --linebreak="$3" "$1" "$T/cut" >"$T/r2" &&

@@ -25,3 +25,9 @@ for k in sjis euc jis; do
     sed 's/$/\r/' "$OUT/base.$k" | tr '\r\n' '\n\r' >"$OUT/$k-lfcr.txt"
 done
 echo "test data: $(wc -c <"$OUT/reference.txt") bytes of reference text in $OUT"
+# Names that lead to other files: a symbolic link and two hard links.
+rm -f "$OUT"/link-*.txt "$OUT"/hard-*.txt
+printf 'old\r\n' >"$OUT/link-target.txt"
+ln -s link-target.txt "$OUT/link-name.txt"
+printf 'old\r\n' >"$OUT/hard-a.txt"
+ln "$OUT/hard-a.txt" "$OUT/hard-b.txt"

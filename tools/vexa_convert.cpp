@@ -13,7 +13,7 @@
 
 #include "app/error_text.h"
 #include "codec/convert.h"
-#include "codec/detect.h"
+#include "codec/piecewise.h"
 #include "codec/pipeline.h"
 
 #ifdef _WIN32
@@ -193,185 +193,17 @@ bool ReplaceWith(const std::string& temporary, const char* target)
 #endif
 }
 
-constexpr unsigned char CR = 0x0D, LF = 0x0A, ESC = 0x1B;
-constexpr std::size_t kMacBinaryHeader = 128;
-
-// Whether a piece of the text may end before byte p (0 < p - 1, p < length):
-// no pass carries anything across. Two bytes below 0x80 end every pair of
-// the load and of the save, Shift-JIS or EUC, and a CR LF or LF CR must not
-// be cut in two. (A piece holding ESC is never cut: JIS's two-byte mode
-// would carry over.)
-bool CanCutBefore(const char* text, std::size_t p)
+std::size_t ReadFrom(void* file, char* buffer, std::size_t size, bool* failed)
 {
-    const unsigned char x = text[p - 2], y = text[p - 1], next = text[p];
-    if (x >= 0x80 || y >= 0x80)
-        return false;
-    return !((y == CR && next == LF) || (y == LF && next == CR));
+    std::size_t n = std::fread(buffer, 1, size, static_cast<std::FILE*>(file));
+    *failed = n < size && std::ferror(static_cast<std::FILE*>(file));
+    return n;
 }
 
-// The converter's run: the text goes through the editor's four passes a
-// piece at a time, in buffers that stay small, which keeps the work in the
-// cache and spares touching fresh memory for the whole file. The pieces are
-// cut only where the passes carry nothing over, so the bytes are those of
-// the whole file converted at once. A text whose first piece shows neither
-// Shift-JIS nor EUC, or that holds ESC, is taken whole from there.
-class Converter {
-public:
-    Converter(const Options& opt, std::FILE* out) : opt_(opt), out_(out) {}
-
-    // Reads `in` to its end. An error code, after the message, on failure.
-    int Run(std::FILE* in, const char* name)
-    {
-        bool atEnd = false;
-        while (!atEnd) {
-            if (!Read(in, whole_ ? 4 * opt_.piece : opt_.piece, &atEnd))
-                return tooLarge_ ? Fail(name, "file too large", EC_NO_MEMORY) : Fail(name, "read failed", EC_IO_COUNT);
-            if (!started_) {
-                if (length_ < kMacBinaryHeader && !atEnd)
-                    continue;
-                Start();
-            }
-            std::size_t cut = atEnd ? length_ : CutPoint();
-            if (cut == 0)
-                continue;
-            int result = Convert(cut, atEnd);
-            if (result != EC_SUCCESS)
-                return Fail(name, result == EC_NO_MEMORY ? "text too large" : "write failed", result);
-            std::memmove(raw_.data(), raw_.data() + cut, length_ - cut);
-            length_ -= cut;
-            checked_ = 0;
-        }
-        // After a zero that ended the text the rest is only counted.
-        char skip[4096];
-        std::size_t n;
-        while ((n = std::fread(skip, 1, sizeof skip, in)) > 0)
-            read_ += n;
-        return EC_SUCCESS;
-    }
-    KanjiCode kanji() const { return kanji_; }
-    // All the bytes the input gave, past a zero that ended the text too.
-    std::uint64_t bytesRead() const { return read_; }
-    LineBreakCode lineBreak() const { return lineBreakKnown_ ? lineBreak_ : LineBreakCode::CrLf; }
-
-private:
-    // Appends up to `want` bytes of input; a zero byte ends the text there.
-    bool Read(std::FILE* in, std::size_t want, bool* atEnd)
-    {
-        if (ended_) {
-            *atEnd = true;
-            return true;
-        }
-        if (raw_.size() < length_ + want)
-            raw_.resize(length_ + want);
-        std::size_t got = std::fread(raw_.data() + length_, 1, want, in);
-        if (got < want && std::ferror(in))
-            return false;
-        read_ += got;
-        // The editor's limit on what it reads, for input of unknown size.
-        std::uint32_t rawSize = 0, convertedSize = 0;
-        if (!LoadBufferSizes(read_, &rawSize, &convertedSize)) {
-            tooLarge_ = true;
-            return false;
-        }
-        // Before the start, zero bytes may belong to a MacBinary header:
-        // Start looks at them.
-        if (started_) {
-            if (const void* zero = std::memchr(raw_.data() + length_, 0, got)) {
-                got = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data()) - length_;
-                ended_ = true;
-            }
-        }
-        length_ += got;
-        *atEnd = ended_ || got < want;
-        return true;
-    }
-
-    // The first bytes are there: skips a MacBinary header, ends the text at
-    // its first zero, and takes the kanji code from the first piece when it
-    // shows one; otherwise the text is taken whole.
-    void Start()
-    {
-        started_ = true;
-        if (length_ >= kMacBinaryHeader && raw_[0] == 0 && raw_[74] == 0) {
-            std::memmove(raw_.data(), raw_.data() + kMacBinaryHeader, length_ - kMacBinaryHeader);
-            length_ -= kMacBinaryHeader;
-        }
-        if (const void* zero = std::memchr(raw_.data(), 0, length_)) {
-            length_ = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data());
-            ended_ = true;
-        }
-        kanji_ = DetectKanjiCodeOfLength(raw_.data(), length_);
-        whole_ = kanji_ == KanjiCode::JIS;
-    }
-
-    // Where the buffered bytes may be cut: the last safe point, or 0 to read on.
-    // Only bytes not looked at before are looked at (checked_).
-    std::size_t CutPoint()
-    {
-        if (!whole_ && std::memchr(raw_.data() + checked_, ESC, length_ - checked_))
-            whole_ = true;
-        const std::size_t from = checked_ > 2 ? checked_ : 2;
-        checked_ = length_;
-        if (whole_)
-            return 0;
-        for (std::size_t p = length_ - 1; p >= from && p < length_; --p)
-            if (CanCutBefore(raw_.data(), p))
-                return p;
-        return 0;
-    }
-
-    // The four passes on the first `n` bytes; `last` when they end the text.
-    int Convert(std::size_t n, bool last)
-    {
-        // No evidence in the first piece: the text is whole here, and its
-        // code is decided on all of it, as the load decides.
-        if (last && kanji_ == KanjiCode::JIS)
-            kanji_ = DetectKanjiCodeOfLength(raw_.data(), n);
-        if (text_.size() < 2 * n + 2)
-            text_.resize(2 * n + 2);
-        std::size_t length = 0;
-        LineBreakCode found = ConvertLineBreaksOnLoad(raw_.data(), n, text_.data(), text_.size(), nullptr, &length);
-        if (!lineBreakKnown_ && std::memchr(text_.data(), CR, length)) {
-            lineBreakKnown_ = true;
-            lineBreak_ = found;
-        }
-        ConvertKanjiOnLoadAs(kanji_, text_.data(), length, text_.size(), nullptr, &length);
-
-        // Before its first line break the text has nothing a line-break pass
-        // changes, whatever the target.
-        const LineBreakCode lineBreakTarget = EffectiveLineBreakCode(opt_.lineBreak, lineBreak());
-        const KanjiCode kanjiTarget = EffectiveKanjiCode(opt_.kanji, kanji_);
-        const std::size_t growth = LineBreakGrowthOnSave(text_.data(), length, lineBreakTarget);
-        converted_ += length;
-        growth_ += growth;
-        std::uint32_t textCapacity = 0, outputCapacity = 0;
-        if (!SaveBufferSizes(converted_, growth_, &textCapacity, &outputCapacity) ||
-            !SaveBufferSizes(length, growth, &textCapacity, &outputCapacity))
-            return EC_NO_MEMORY;
-        if (text_.size() < textCapacity)
-            text_.resize(textCapacity);
-        if ((kanjiTarget == KanjiCode::JIS || kanjiTarget == KanjiCode::EUC) && output_.size() < outputCapacity)
-            output_.resize(outputCapacity);
-        SavedText saved = ConvertTextOnSave(text_.data(), length, text_.size(), output_.data(), output_.size(),
-                                            kanjiTarget, lineBreakTarget, nullptr);
-        if (std::fwrite(saved.data, 1, saved.length, out_) != saved.length)
-            return EC_IO_COUNT;
-        return EC_SUCCESS;
-    }
-
-    const Options& opt_;
-    std::FILE* out_;
-    std::vector<char> raw_, text_, output_;
-    std::size_t length_ = 0;             // bytes of input held in raw_
-    std::size_t checked_ = 0;            // of which looked at for a cut
-    std::uint64_t read_ = 0;
-    bool tooLarge_ = false;
-    std::uint64_t converted_ = 0, growth_ = 0;
-    bool started_ = false, ended_ = false, whole_ = false;
-    KanjiCode kanji_ = KanjiCode::JIS;
-    LineBreakCode lineBreak_ = LineBreakCode::CrLf;
-    bool lineBreakKnown_ = false;
-};
+bool WriteTo(void* file, const char* data, std::size_t size)
+{
+    return std::fwrite(data, 1, size, static_cast<std::FILE*>(file)) == size;
+}
 
 int Run(const Options& opt)
 {
@@ -431,8 +263,16 @@ int Run(const Options& opt)
             return Fail(opt.output, why.c_str(), EC_OPEN_FAILED);
         }
     }
-    Converter converter(opt, out);
-    int result = converter.Run(in, opt.input);
+    PiecewiseConverter converter(opt.kanji, opt.lineBreak, opt.piece);
+    const PiecewiseConverter::Input input{ReadFrom, in};
+    const PiecewiseConverter::Output output{WriteTo, out};
+    int result = EC_SUCCESS;
+    switch (converter.Run(input, output)) {
+    case PiecewiseConverter::Done: break;
+    case PiecewiseConverter::ReadFailed: result = Fail(opt.input, "read failed", EC_IO_COUNT); break;
+    case PiecewiseConverter::WriteFailed: result = Fail(opt.output, "write failed", EC_IO_COUNT); break;
+    case PiecewiseConverter::TooLarge: result = Fail(opt.input, "file too large", EC_NO_MEMORY); break;
+    }
     // A file that changed size while it was read was not converted whole.
     if (result == EC_SUCCESS && size >= 0 && converter.bytesRead() != static_cast<std::uint64_t>(size))
         result = Fail(opt.input, "the file changed size while it was read", EC_IO_COUNT);

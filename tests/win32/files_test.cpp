@@ -376,3 +376,27 @@ TEST_F(FilesTest, OpenOnEditedTextSavesFirstWhenAskedTo)
 }
 
 }  // namespace
+
+namespace {
+
+// A save through a symbolic link writes the file it names and leaves the
+// link; a file with several names keeps them all, with the new text.
+TEST_F(FilesTest, SavesThroughLinksWriteTheFileTheyName)
+{
+    Start();
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new\r\n"));
+    ASSERT_EQ(SaveTextFile(DataFile("link-name.txt").c_str()), EC_SUCCESS);
+    EXPECT_EQ(ReadFileBytes(DataFile("link-target.txt")), "new\r\n");
+    EXPECT_EQ(ReadFileBytes(DataFile("link-name.txt")), "new\r\n");
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("newer\r\n"));
+    ASSERT_EQ(SaveTextFile(DataFile("link-name.txt").c_str()), EC_SUCCESS);
+    EXPECT_EQ(ReadFileBytes(DataFile("link-target.txt")), "newer\r\n");
+
+    ASSERT_EQ(SaveTextFile(DataFile("hard-a.txt").c_str()), EC_SUCCESS);
+    EXPECT_EQ(ReadFileBytes(DataFile("hard-a.txt")), "newer\r\n");
+    EXPECT_EQ(ReadFileBytes(DataFile("hard-b.txt")), "newer\r\n");
+    std::string folder = DataFile("");
+    EXPECT_TRUE(NoTemporaryFiles(folder));
+}
+
+}  // namespace

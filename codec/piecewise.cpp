@@ -1,0 +1,175 @@
+// The converter's run of the passes, piece by piece (see piecewise.h).
+#include "codec/piecewise.h"
+
+#include <cstring>
+
+#include "codec/convert.h"
+#include "codec/detect.h"
+#include "codec/pipeline.h"
+
+namespace {
+
+constexpr unsigned char CR = 0x0D, LF = 0x0A, ESC = 0x1B;
+constexpr std::size_t kMacBinaryHeader = 128;
+
+}  // namespace
+
+// Whether a piece of the text may end before byte p (3 <= p < length): no
+// pass carries anything across. After a byte below 0x80 the load starts a
+// character (no EUC pair begins there), so of three such bytes the last two
+// come out of the load as they went in; and two bytes below 0x80 end every
+// pair of the save, as neither can lead. A CR LF or LF CR must not be cut
+// in two. (A piece holding ESC is never cut: JIS's two-byte mode would
+// carry over.) Two bytes are not enough: in EUC "CC 20 4C" the load takes
+// CC 20 as a pair, and its Shift-JIS second byte leads 4C in the save.
+bool PiecewiseConverter::CanCutBefore(const char* text, std::size_t p)
+{
+    const unsigned char w = text[p - 3], x = text[p - 2], y = text[p - 1], next = text[p];
+    if (w >= 0x80 || x >= 0x80 || y >= 0x80)
+        return false;
+    return !((y == CR && next == LF) || (y == LF && next == CR));
+}
+
+PiecewiseConverter::PiecewiseConverter(KanjiCode kanjiSetting, LineBreakCode lineBreakSetting, std::size_t piece)
+    : kanjiSetting_(kanjiSetting), lineBreakSetting_(lineBreakSetting), piece_(piece ? piece : 1)
+{
+}
+
+PiecewiseConverter::Status PiecewiseConverter::Run(const Input& in, const Output& out)
+{
+    bool atEnd = false;
+    while (!atEnd) {
+        if (!Read(in, whole_ ? 4 * piece_ : piece_, &atEnd))
+            return tooLarge_ ? TooLarge : ReadFailed;
+        if (!started_) {
+            if (length_ < kMacBinaryHeader && !atEnd)
+                continue;
+            Start();
+        }
+        std::size_t cut = atEnd ? length_ : CutPoint();
+        if (cut == 0)
+            continue;
+        Status result = Convert(cut, atEnd, out);
+        if (result != Done)
+            return result;
+        std::memmove(raw_.data(), raw_.data() + cut, length_ - cut);
+        length_ -= cut;
+        checked_ = 0;
+    }
+    // After a zero that ended the text the rest is only counted.
+    char skip[4096];
+    for (;;) {
+        bool failed = false;
+        std::size_t n = in.read(in.context, skip, sizeof skip, &failed);
+        if (failed)
+            return ReadFailed;
+        if (n == 0)
+            break;
+        read_ += n;
+    }
+    return Done;
+}
+
+// Appends up to `want` bytes of input; a zero byte ends the text there.
+bool PiecewiseConverter::Read(const Input& in, std::size_t want, bool* atEnd)
+{
+    if (ended_) {
+        *atEnd = true;
+        return true;
+    }
+    if (raw_.size() < length_ + want)
+        raw_.resize(length_ + want);
+    bool failed = false;
+    std::size_t got = in.read(in.context, raw_.data() + length_, want, &failed);
+    if (failed)
+        return false;
+    read_ += got;
+    // The editor's limit on what it reads, for input of unknown size.
+    std::uint32_t rawSize = 0, convertedSize = 0;
+    if (!LoadBufferSizes(read_, &rawSize, &convertedSize)) {
+        tooLarge_ = true;
+        return false;
+    }
+    // Before the start, zero bytes may belong to a MacBinary header:
+    // Start looks at them.
+    if (started_) {
+        if (const void* zero = std::memchr(raw_.data() + length_, 0, got)) {
+            got = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data()) - length_;
+            ended_ = true;
+        }
+    }
+    length_ += got;
+    *atEnd = ended_ || got < want;
+    return true;
+}
+
+// The first bytes are there: skips a MacBinary header, ends the text at
+// its first zero, and takes the kanji code from the first piece when it
+// shows one; otherwise the text is taken whole.
+void PiecewiseConverter::Start()
+{
+    started_ = true;
+    if (length_ >= kMacBinaryHeader && raw_[0] == 0 && raw_[74] == 0) {
+        std::memmove(raw_.data(), raw_.data() + kMacBinaryHeader, length_ - kMacBinaryHeader);
+        length_ -= kMacBinaryHeader;
+    }
+    if (const void* zero = std::memchr(raw_.data(), 0, length_)) {
+        length_ = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data());
+        ended_ = true;
+    }
+    kanji_ = DetectKanjiCodeOfLength(raw_.data(), length_);
+    whole_ = kanji_ == KanjiCode::JIS;
+}
+
+// Where the buffered bytes may be cut: the last safe point, or 0 to read on.
+// Only bytes not looked at before are looked at (checked_).
+std::size_t PiecewiseConverter::CutPoint()
+{
+    if (!whole_ && std::memchr(raw_.data() + checked_, ESC, length_ - checked_))
+        whole_ = true;
+    const std::size_t from = checked_ > 3 ? checked_ : 3;
+    checked_ = length_;
+    if (whole_)
+        return 0;
+    for (std::size_t p = length_ - 1; p >= from && p < length_; --p)
+        if (CanCutBefore(raw_.data(), p))
+            return p;
+    return 0;
+}
+
+// The four passes on the first `n` bytes; `last` when they end the text.
+PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last, const Output& out)
+{
+    // No evidence in the first piece: the text is whole here, and its
+    // code is decided on all of it, as the load decides.
+    if (last && kanji_ == KanjiCode::JIS)
+        kanji_ = DetectKanjiCodeOfLength(raw_.data(), n);
+    if (text_.size() < 2 * n + 2)
+        text_.resize(2 * n + 2);
+    std::size_t length = 0;
+    LineBreakCode found = ConvertLineBreaksOnLoad(raw_.data(), n, text_.data(), text_.size(), nullptr, &length);
+    if (!lineBreakKnown_ && std::memchr(text_.data(), CR, length)) {
+        lineBreakKnown_ = true;
+        lineBreak_ = found;
+    }
+    ConvertKanjiOnLoadAs(kanji_, text_.data(), length, text_.size(), nullptr, &length);
+
+    // Before its first line break the text has nothing a line-break pass
+    // changes, whatever the target.
+    const LineBreakCode lineBreakTarget = EffectiveLineBreakCode(lineBreakSetting_, lineBreak());
+    const KanjiCode kanjiTarget = EffectiveKanjiCode(kanjiSetting_, kanji_);
+    const std::size_t growth = LineBreakGrowthOnSave(text_.data(), length, lineBreakTarget);
+    converted_ += length;
+    growth_ += growth;
+    std::uint32_t textCapacity = 0, outputCapacity = 0;
+    if (!SaveBufferSizes(converted_, growth_, &textCapacity, &outputCapacity) ||
+        !SaveBufferSizes(length, growth, &textCapacity, &outputCapacity))
+        return TooLarge;
+    if (text_.size() < textCapacity)
+        text_.resize(textCapacity);
+    if ((kanjiTarget == KanjiCode::JIS || kanjiTarget == KanjiCode::EUC) && output_.size() < outputCapacity)
+        output_.resize(outputCapacity);
+    SavedText saved = ConvertTextOnSave(text_.data(), length, text_.size(), output_.data(), output_.size(), kanjiTarget,
+                                        lineBreakTarget, nullptr);
+    return out.write(out.context, saved.data, saved.length) ? Done : WriteFailed;
+}

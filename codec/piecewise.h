@@ -1,0 +1,61 @@
+// A whole load and save of a text that arrives a piece at a time, as the
+// converter reads a file: the editor's four passes run on each piece in
+// buffers that stay small, which keeps the work in the cache and spares
+// touching fresh memory for the whole file. Pieces are cut only where no
+// pass carries anything over, so the bytes out are those of the whole text
+// converted at once (ConvertFileOnLoad, then ConvertTextOnSave).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "codec/codes.h"
+
+class PiecewiseConverter {
+public:
+    struct Input {
+        // Up to `size` bytes into `buffer`; 0 at the end; *failed on an error.
+        std::size_t (*read)(void* context, char* buffer, std::size_t size, bool* failed);
+        void* context;
+    };
+    struct Output {
+        bool (*write)(void* context, const char* data, std::size_t size);
+        void* context;
+    };
+    enum Status { Done, ReadFailed, WriteFailed, TooLarge };
+
+    // The save's settings (Auto keeps the detected codes) and the bytes
+    // read at a time.
+    PiecewiseConverter(KanjiCode kanjiSetting, LineBreakCode lineBreakSetting, std::size_t piece);
+    // Reads the input to its end and writes the converted text. TooLarge
+    // where the editor's buffers would not fit 32 bits.
+    Status Run(const Input& in, const Output& out);
+
+    KanjiCode kanji() const { return kanji_; }
+    LineBreakCode lineBreak() const { return lineBreakKnown_ ? lineBreak_ : LineBreakCode::CrLf; }
+    // All the bytes the input gave, past a zero that ended the text too.
+    std::uint64_t bytesRead() const { return read_; }
+
+    // Whether a piece may end before byte p of a text (3 <= p < its length).
+    static bool CanCutBefore(const char* text, std::size_t p);
+
+private:
+    bool Read(const Input& in, std::size_t want, bool* atEnd);
+    void Start();
+    std::size_t CutPoint();
+    Status Convert(std::size_t n, bool last, const Output& out);
+
+    KanjiCode kanjiSetting_;
+    LineBreakCode lineBreakSetting_;
+    std::size_t piece_;
+    std::vector<char> raw_, text_, output_;
+    std::size_t length_ = 0;   // bytes of input held in raw_
+    std::size_t checked_ = 0;  // of which looked at for a cut
+    std::uint64_t read_ = 0;
+    std::uint64_t converted_ = 0, growth_ = 0;
+    bool started_ = false, ended_ = false, whole_ = false, tooLarge_ = false;
+    KanjiCode kanji_ = KanjiCode::JIS;
+    LineBreakCode lineBreak_ = LineBreakCode::CrLf;
+    bool lineBreakKnown_ = false;
+};
