@@ -22,11 +22,18 @@ public:
         length_ = Length();
         return FillIf(block_.Allocate(length_ + 16));
     }
-    // False when the block cannot grow; the operation stops there.
-    bool Refresh()
+    // The pane replaced the m bytes at p with `replacement`: the copy
+    // follows without reading the whole text back. False when the block
+    // cannot grow; the operation stops there.
+    bool Replaced(std::size_t p, std::size_t m, const char* replacement, std::size_t r)
     {
-        length_ = Length();
-        return FillIf(block_.Grow(length_ + 16));
+        if (r > m && !block_.Grow(length_ + (r - m) + 16))
+            return false;
+        char* text = block_.get();
+        std::memmove(text + p + r, text + p + m, length_ - p - m + 1);
+        std::memcpy(text + p, replacement, r);
+        length_ = length_ - m + r;
+        return true;
     }
     const char* text() const { return block_.get(); }
     std::size_t length() const { return length_; }
@@ -282,7 +289,7 @@ ErrorCode ReplaceRepeat(const char* pattern, const char* replacement)
             SendMessageA(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement));
             walker.ResetAt(p);
             p += r;
-            if (!snap.Refresh())
+            if (!snap.Replaced(p, m, replacement, r))
                 stop = true;
             walker.SetText(snap.text(), snap.length());
         } else if (answer == IDNO) {
