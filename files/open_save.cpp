@@ -251,5 +251,16 @@ ErrorCode SaveTextFile(const char* path)
             DeleteFileA(temporary);
         return EC_OPEN_FAILED;
     }
+    // Windows keeps the replaced file's attributes; Wine's replacement
+    // does not, so they are set again (hidden, system, archive and the like).
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        DWORD now = GetFileAttributesA(path);
+        if (now != INVALID_FILE_ATTRIBUTES && (now & kept) != (attributes & kept)) {
+            DWORD wanted = (now & ~kept & ~FILE_ATTRIBUTE_NORMAL) | (attributes & kept);
+            SetFileAttributesA(path, wanted ? wanted : FILE_ATTRIBUTE_NORMAL);
+        }
+    }
     return EC_SUCCESS;
 }

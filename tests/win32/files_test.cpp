@@ -400,3 +400,21 @@ TEST_F(FilesTest, SavesThroughLinksWriteTheFileTheyName)
 }
 
 }  // namespace
+
+namespace {
+
+// The replaced file keeps its attributes.
+TEST_F(FilesTest, SaveKeepsTheFilesAttributes)
+{
+    Start();
+    std::string path = TestFolder() + "hidden.txt";
+    WriteFileBytes(path, "old\r\n");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new\r\n"));
+    ASSERT_EQ(SaveTextFile(path.c_str()), EC_SUCCESS);
+    EXPECT_EQ(ReadFileBytes(path), "new\r\n");
+    EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+}  // namespace
