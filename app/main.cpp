@@ -69,6 +69,43 @@ bool StartApplication(HINSTANCE instance, const char* commandLine, int showComma
     return true;
 }
 
+namespace {
+
+// A two-byte character typed through an input method reaches the loop as
+// two WM_CHAR messages, its lead byte and its trail byte (WM_IME_CHAR
+// becomes the same two). Windows hands both to the pane, which joins them.
+// Wine's ANSI message path converts each byte to Unicode on its own, and the
+// lead byte alone becomes a wrong character; there the loop joins the two
+// and sends the character as one Unicode WM_CHAR. Which of the two the
+// system does is found once (AnsiPathJoinsTwoByteChars).
+bool DispatchTwoByteChar(const MSG* msg)
+{
+    static HWND leadWindow;
+    static BYTE lead;
+    if (msg->message != WM_CHAR || !msg->hwnd || AnsiPathJoinsTwoByteChars())
+        return false;
+    const BYTE byte = static_cast<BYTE>(msg->wParam);
+    if (leadWindow) {
+        HWND window = leadWindow;
+        leadWindow = NULL;
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(byte)};
+        WCHAR character;
+        if (window == msg->hwnd && MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, &character, 1) == 1) {
+            SendMessageW(msg->hwnd, WM_CHAR, character, msg->lParam);
+            return true;
+        }
+        SendMessageA(window, WM_CHAR, lead, msg->lParam);  // no trail came: the byte as it was
+    }
+    if (IsDBCSLeadByte(byte)) {
+        leadWindow = msg->hwnd;
+        lead = byte;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void DispatchLoopMessage(MSG* msg, HACCEL accelerators)
 {
     // The panes' filter sees every message before it is translated.
@@ -76,7 +113,8 @@ void DispatchLoopMessage(MSG* msg, HACCEL accelerators)
         CallMsgFilterA(msg, kLoopFilterCode);
     if (!TranslateAcceleratorA(AppState.hwndMain, accelerators, msg)) {
         TranslateMessage(msg);
-        DispatchMessageA(msg);
+        if (!DispatchTwoByteChar(msg))
+            DispatchMessageA(msg);
     }
 }
 

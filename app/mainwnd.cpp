@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/appstate.h"
 #include "app/layout.h"
@@ -204,6 +205,22 @@ bool PanesCountCharacters()
         SendMessageA(probe, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
         DestroyWindow(probe);
         answer = end == 1 ? 1 : 0;
+    }
+    return answer == 1;
+}
+
+bool AnsiPathJoinsTwoByteChars()
+{
+    static int answer = -1;
+    if (answer < 0) {
+        HWND probe = CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE, 0, 0, 0, 0, NULL, NULL,
+                                     AppState.hInstance, NULL);
+        SendMessageA(probe, WM_CHAR, 0x8A, 1);  // 漢, byte by byte
+        SendMessageA(probe, WM_CHAR, 0xBF, 1);
+        char text[8] = "";
+        GetWindowTextA(probe, text, sizeof text);
+        DestroyWindow(probe);
+        answer = std::strcmp(text, "\x8A\xBF") == 0 ? 1 : 0;
     }
     return answer == 1;
 }

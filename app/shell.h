@@ -23,6 +23,10 @@ HWND CreatePane(HWND parent, int id);
 // Windows keeps its text in the code page and counts bytes; Wine's keeps
 // UTF-16 and counts characters. Found once, on a scratch control.
 bool PanesCountCharacters();
+// Whether the ANSI message path joins a two-byte character sent to an edit
+// control as two WM_CHAR messages (Windows does; Wine converts each byte
+// alone). Found once, on a scratch control.
+bool AnsiPathJoinsTwoByteChars();
 // Resends WM_SIZE with the client size so that the panes follow a new share.
 void Relayout(HWND window);
 // Focus and a visible caret back to the pane last used (a closing dialog).

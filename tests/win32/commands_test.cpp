@@ -258,3 +258,26 @@ TEST_F(CommandsTest, BlankAndUnknownCommandsDoNothing)
 }
 
 }  // namespace
+
+namespace {
+
+// Japanese from an input method comes through the loop as WM_IME_CHAR, or
+// as the two bytes of a character in two WM_CHAR messages.
+TEST_F(CommandsTest, JapaneseTypedThroughAnInputMethodArrivesWhole)
+{
+    Start();
+    HWND pane = AppState.hwndEdit;
+    SetFocus(pane);
+    Pump();
+    PostMessageA(pane, WM_CHAR, 0x8A, 1);  // 漢 as two bytes
+    PostMessageA(pane, WM_CHAR, 0xBF, 1);
+    Pump();
+    EXPECT_EQ(Hex(PaneText(pane)), Hex("漢"));
+    PostMessageA(pane, WM_IME_CHAR, 0x8E9A, 1);  // 字 as one message, lead byte high
+    Pump();
+    EXPECT_EQ(Hex(PaneText(pane)), Hex("漢字"));
+    TypeChar(pane, 'a');
+    EXPECT_EQ(Hex(PaneText(pane)), Hex("漢字a"));
+}
+
+}  // namespace
