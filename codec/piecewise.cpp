@@ -118,13 +118,32 @@ void PiecewiseConverter::Start()
         ended_ = true;
     }
     kanji_ = DetectKanjiCodeOfLength(raw_.data(), length_);
-    whole_ = kanji_ == KanjiCode::JIS;
+    decided_ = kanji_ != KanjiCode::JIS;
 }
 
 // Where the buffered bytes may be cut: the last safe point, or 0 to read on.
 // Only bytes not looked at before are looked at (checked_).
 std::size_t PiecewiseConverter::CutPoint()
 {
+    if (!decided_) {
+        // No byte pair has shown the kanji code yet. What is buffered starts
+        // after the last piece converted, which held no byte of 0x80 or
+        // more: the first evidence of the whole text lies here or later.
+        kanji_ = DetectKanjiCodeOfLength(raw_.data(), length_);
+        decided_ = kanji_ != KanjiCode::JIS;
+    }
+    if (!decided_) {
+        // Until then only bytes below 0x80 and no ESC are converted: every
+        // kanji code leaves them alike, on load and on save.
+        std::size_t clean = 0;
+        while (clean < length_ && static_cast<unsigned char>(raw_[clean]) < 0x80 && raw_[clean] != ESC)
+            ++clean;
+        checked_ = 0;
+        for (std::size_t p = clean < length_ ? clean : length_ - 1; p >= 3 && p < length_; --p)
+            if (CanCutBefore(raw_.data(), p))
+                return p;
+        return 0;
+    }
     if (!whole_ && std::memchr(raw_.data() + checked_, ESC, length_ - checked_))
         whole_ = true;
     const std::size_t from = checked_ > 3 ? checked_ : 3;
@@ -140,9 +159,9 @@ std::size_t PiecewiseConverter::CutPoint()
 // The four passes on the first `n` bytes; `last` when they end the text.
 PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last, const Output& out)
 {
-    // No evidence in the first piece: the text is whole here, and its
-    // code is decided on all of it, as the load decides.
-    if (last && kanji_ == KanjiCode::JIS)
+    // No evidence before the end: the code is decided on the rest, as the
+    // load decides on the whole text (what came before held no high byte).
+    if (last && !decided_)
         kanji_ = DetectKanjiCodeOfLength(raw_.data(), n);
     if (text_.size() < 2 * n + 2)
         text_.resize(2 * n + 2);

@@ -55,6 +55,7 @@ private:
     std::uint64_t read_ = 0;
     std::uint64_t converted_ = 0, growth_ = 0;
     bool started_ = false, ended_ = false, whole_ = false, tooLarge_ = false;
+    bool decided_ = false;  // a byte pair has shown the kanji code
     KanjiCode kanji_ = KanjiCode::JIS;
     LineBreakCode lineBreak_ = LineBreakCode::CrLf;
     bool lineBreakKnown_ = false;

@@ -127,6 +127,8 @@ awk 'BEGIN { srand(42); for (i = 0; i < 6000; i++) printf "%c", (r = int(rand() 
 # EUC whose pairs take an ASCII second byte (CC 20): the load's Shift-JIS
 # for them may lead the next byte in the save.
 { printf '\244\242'; for i in $(seq 30); do printf '\202\314 LF\201A\214\343\244\316 abc\n'; done; } >"$T/euc-odd-pairs.txt"
+printf 'line %s\r\n' $(seq 300) >"$T/ascii-only.txt"
+{ printf 'plain %s\n' $(seq 100); printf '\033$B0!\033(B\n'; cat "$SAMPLES/seasons-euc-lf.txt"; } >"$T/ascii-then-jis-then-euc.txt"
 pieces() {  # file kanji linebreak
     "$CONVERT" --kanji="$2" --linebreak="$3" "$1" "$T/whole" >"$T/r1" &&
     "$CONVERT" --piece-size=3 --kanji="$2" --linebreak="$3" "$1" "$T/cut" >"$T/r2" &&
