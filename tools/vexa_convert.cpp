@@ -157,6 +157,13 @@ std::FILE* CreateTemporaryBeside(const std::string& target, std::string* name)
         std::snprintf(leaf, sizeof leaf, ".vx%05x", (seed + n * 7919u) & 0xFFFFFu);
         *name = folder + leaf;
 #ifdef _WIN32
+        // A file created under a longer name could not be deleted again
+        // through the ANSI functions.
+        if (name->size() >= MAX_PATH) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            errno = ENAMETOOLONG;
+            return nullptr;
+        }
         int fd = _open(name->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, 0666);
         if (fd >= 0)
             return _fdopen(fd, "wb");
@@ -180,6 +187,17 @@ bool FlushToDisk(std::FILE* f)
     return _commit(_fileno(f)) == 0;
 #else
     return fsync(fileno(f)) == 0;
+#endif
+}
+
+// Deletes the temporary file on a way out that fails.
+void RemoveFile(const std::string& name)
+{
+#ifdef _WIN32
+    if (!DeleteFileA(name.c_str()))
+        _unlink(name.c_str());
+#else
+    std::remove(name.c_str());
 #endif
 }
 
@@ -243,6 +261,14 @@ int Run(const Options& opt)
         _setmode(_fileno(stdout), _O_BINARY);
 #endif
     } else {
+#ifdef _WIN32
+        if (std::strlen(opt.output) >= MAX_PATH) {
+            if (in != stdin)
+                std::fclose(in);
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            return Fail(opt.output, SystemErrorText(ENAMETOOLONG).c_str(), EC_OPEN_FAILED);
+        }
+#endif
         // As the editor: a folder or a read-only file is never replaced.
         PathKind kind = KindOf(opt.output, &outputStat);
         const char* refusal = kind == PathKind::Folder ? "is a folder"
@@ -294,12 +320,12 @@ int Run(const Options& opt)
         if (result == EC_SUCCESS && !written)
             result = Fail(opt.output, "write failed", EC_IO_COUNT);
         if (result != EC_SUCCESS) {
-            std::remove(temporary.c_str());
+            RemoveFile(temporary);
             return result;
         }
         if (!ReplaceWith(temporary, opt.output)) {
             std::string why = SystemErrorText(errno);
-            std::remove(temporary.c_str());
+            RemoveFile(temporary);
             return Fail(opt.output, why.c_str(), EC_OPEN_FAILED);
         }
     }

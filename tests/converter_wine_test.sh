@@ -1,0 +1,34 @@
+#!/bin/bash
+# The Windows converter under Wine, as a user at the command prompt runs
+# it: a conversion, and failures that report the Windows error and leave
+# nothing behind.
+set -u
+HERE=$(cd "$(dirname "$0")/.." && pwd)
+CONVERT=$1
+SAMPLES=$HERE/samples
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+win() { printf 'Z:%s' "$1" | tr / '\\'; }
+run() { "$HERE/tools/wine-run.sh" "$CONVERT" "$@"; }
+fails=0; passes=0
+check() {
+    name=$1; shift
+    if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; fails=$((fails + 1)); fi
+}
+converts() {
+    run --kanji=sjis --linebreak=crlf "$(win "$SAMPLES/seasons-euc-lf.txt")" "$(win "$T/out.txt")" >"$T/report" 2>/dev/null &&
+    grep -q "kanji=EUC linebreak=Lf" "$T/report" && [ -s "$T/out.txt" ]
+}
+check "converts under Wine" converts
+long_output() {
+    # A folder whose path leaves no room for any name under MAX_PATH.
+    deep="$T"
+    while [ ${#deep} -lt 250 ]; do deep="$deep/dddddddddddddddddddd"; done
+    mkdir -p "$deep"
+    run "$(win "$SAMPLES/memo-jis-lf.txt")" "$(win "$deep/a-long-output-name.txt")" >/dev/null 2>"$T/err"; st=$?
+    [ $st -eq 2 ] && grep -q "vexa-convert:" "$T/err" && ! grep -q "Success\|No error" "$T/err" &&
+        [ -z "$(find "$T" -name '.vx*')" ] && [ ! -e "$deep/a-long-output-name.txt" ]
+}
+check "an output path over MAX_PATH gives 2 with the Windows error, leaves nothing" long_output
+echo "$passes passed, $fails failed"
+[ $fails -eq 0 ]
