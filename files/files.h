@@ -4,6 +4,8 @@
 // flag and the second pane) is the shell's (app/document.cpp).
 #pragma once
 
+#include <windows.h>
+
 #include "app/error_text.h"
 
 // Reads the file, converts it in two passes with a progress window each,
@@ -16,6 +18,12 @@ ErrorCode SaveTextFile(const char* path);
 // After a failed save that left the only complete copy of the new text in
 // a file of its own: that file's path; "" otherwise.
 const char* SaveKeptCopy();
+
+// How a save replaces the file: ReplaceFileA, unless a test stands in for
+// it to make it fail as a disk or another program can.
+typedef BOOL(WINAPI* FileReplacer)(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
+                                   LPVOID reserved);
+extern FileReplacer ReplaceTextFile;
 
 // The Open and Save dialogs, proposing `file` (MAX_PATH bytes), which
 // receives the chosen name; false when the user cancels.

@@ -13,6 +13,8 @@
 #include "files/files.h"
 #include "files/meter.h"
 
+FileReplacer ReplaceTextFile = ReplaceFileA;
+
 namespace {
 
 const char kFilter[] = "TEXT Files {*.txt}\0*.txt\0All Files {*.*}\0*.*\0";
@@ -240,7 +242,7 @@ ErrorCode SaveTextFile(const char* path)
     }
     BOOL replaced = attributes == INVALID_FILE_ATTRIBUTES
                         ? MoveFileExA(temporary, path, MOVEFILE_WRITE_THROUGH)
-                        : ReplaceFileA(path, temporary, NULL, REPLACEFILE_WRITE_THROUGH, NULL, NULL);
+                        : ReplaceTextFile(path, temporary, NULL, REPLACEFILE_WRITE_THROUGH, NULL, NULL);
     if (!replaced) {
         // After these two the old file may be gone or renamed and the new
         // text is in the temporary file only: it is never deleted then.

@@ -418,3 +418,39 @@ TEST_F(FilesTest, SaveKeepsTheFilesAttributes)
 }
 
 }  // namespace
+
+namespace {
+
+BOOL WINAPI ReplacementCannotMove(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID)
+{
+    SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT);
+    return FALSE;
+}
+
+// When the replacement reports that it could not move the new file into
+// place, that file may be the only copy of the text: it stays, and the box
+// says where it is.
+TEST_F(FilesTest, AFailedReplacementKeepsTheOnlyCopyAndSaysWhere)
+{
+    Start();
+    std::string folder = TestFolder(), path = folder + "kept.txt";
+    WriteFileBytes(path, "old\r\n");
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("the only copy\r\n"));
+    FileReplacer saved = ReplaceTextFile;
+    ReplaceTextFile = ReplacementCannotMove;
+    Answerer answers;
+    answers.Press(IDOK);
+    ErrorCode result = SaveDocument(main_, path.c_str());
+    ReplaceTextFile = saved;
+    EXPECT_EQ(result, EC_OPEN_FAILED);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(Hex(answers.boxes[0].caption), Hex("ファイルの保存"));
+    std::string kept = SaveKeptCopy();
+    ASSERT_FALSE(kept.empty());
+    EXPECT_NE(answers.boxes[0].text.find(kept), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(kept), "the only copy\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "old\r\n");
+    DeleteFileA(kept.c_str());
+}
+
+}  // namespace
