@@ -1,6 +1,7 @@
 // The split view: a second pane below the main one, showing the same text.
 #include <windows.h>
 
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -15,34 +16,80 @@ namespace {
 
 // While split, both panes hold this text as of the last copy between them:
 // a change is then found from the source pane's text alone, without asking
-// the other pane for its text (each whole-text request converts the whole
-// text under Wine). The buffers stay between keys so that typing takes no
-// new memory. Every change of a pane's text comes through here (EN_CHANGE),
-// and a load copies into the other pane at once.
+// the other pane for its text. The buffers stay between keys so that
+// typing takes no new memory. Every change of a pane's text comes through
+// here (EN_CHANGE), and a load copies into the other pane at once.
+//
+// Where the panes count characters (Wine), they keep UTF-16, and reading
+// them through the ANSI functions converts the whole text on every key:
+// there the text is read, compared and replaced in UTF-16, whose units are
+// the panes' own positions. Where they count bytes (an ANSI control on
+// Windows), their text is the code page's and is read as it is.
+template <typename Unit>
 struct PaneText {
-    std::vector<char> bytes;  // zero-terminated at length
+    std::vector<Unit> units;  // zero-terminated at length
     std::size_t length = 0;
 };
-PaneText shared, incoming;
+PaneText<char> shared, incoming;
+PaneText<WCHAR> sharedWide, incomingWide;
 bool sharedKnown = false;
+
+LRESULT GetText(HWND pane, char* buffer, std::size_t size)
+{
+    return SendMessageA(pane, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+}
+LRESULT GetText(HWND pane, WCHAR* buffer, std::size_t size)
+{
+    return SendMessageW(pane, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+}
+LRESULT GetLength(HWND pane, const char*) { return SendMessageA(pane, WM_GETTEXTLENGTH, 0, 0); }
+LRESULT GetLength(HWND pane, const WCHAR*) { return SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0); }
+LRESULT SetText(HWND pane, const char* text) { return SendMessageA(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
+LRESULT SetText(HWND pane, const WCHAR* text) { return SendMessageW(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
+void ReplaceSelection(HWND pane, const char* text) { SendMessageA(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text)); }
+void ReplaceSelection(HWND pane, const WCHAR* text) { SendMessageW(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text)); }
 
 // A pane's text into `into`, sized from the length expected so that the
 // length need not be asked for first; asked only when it does not fit.
-void ReadPane(HWND pane, std::size_t expected, PaneText* into)
+template <typename Unit>
+void ReadPane(HWND pane, std::size_t expected, PaneText<Unit>* into)
 {
     std::size_t size = expected + expected / 16 + 4096;
     for (;;) {
-        if (into->bytes.size() < size)
-            into->bytes.resize(size);
-        LRESULT got = SendMessageA(pane, WM_GETTEXT, into->bytes.size(), reinterpret_cast<LPARAM>(into->bytes.data()));
+        if (into->units.size() < size)
+            into->units.resize(size);
+        LRESULT got = GetText(pane, into->units.data(), into->units.size());
         std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
-        if (n + 1 < into->bytes.size()) {
+        if (n + 1 < into->units.size()) {
             into->length = n;
-            into->bytes[n] = 0;
+            into->units[n] = 0;
             return;
         }
-        size = static_cast<std::size_t>(SendMessageA(pane, WM_GETTEXTLENGTH, 0, 0)) + 4096;
+        size = static_cast<std::size_t>(GetLength(pane, into->units.data())) + 4096;
     }
+}
+
+// The change between two UTF-16 texts, never inside a surrogate pair.
+TextChange DiffWide(const WCHAR* a, std::size_t aLength, const WCHAR* b, std::size_t bLength)
+{
+    const std::size_t shorter = aLength < bLength ? aLength : bLength;
+    const std::size_t kBlock = 32;  // units compared at a time before one by one
+    std::size_t k = 0;
+    while (k + kBlock <= shorter && std::memcmp(a + k, b + k, kBlock * sizeof(WCHAR)) == 0)
+        k += kBlock;
+    while (k < shorter && a[k] == b[k])
+        ++k;
+    if (k > 0 && IS_HIGH_SURROGATE(a[k - 1]))
+        --k;
+    std::size_t s = 0;
+    while (s + kBlock <= shorter - k &&
+           std::memcmp(a + aLength - s - kBlock, b + bLength - s - kBlock, kBlock * sizeof(WCHAR)) == 0)
+        s += kBlock;
+    while (s < shorter - k && a[aLength - s - 1] == b[bLength - s - 1])
+        ++s;
+    if (s > 0 && IS_LOW_SURROGATE(a[aLength - s]))
+        --s;
+    return TextChange{k, aLength - s, bLength - s};
 }
 
 // A position of the target's selection moved by a change of [start, end)
@@ -54,6 +101,88 @@ LPARAM Shifted(DWORD position, std::size_t start, std::size_t end, std::size_t i
     if (position >= end)
         return static_cast<LPARAM>(position - end + start + inserted);
     return static_cast<LPARAM>(start + inserted);
+}
+
+// Applies a change to a pane, given in the text's units and, as start, end
+// and inserted, in the pane's positions; keeps the first visible line and
+// the selection. The middle is replaced (not undoably), or the whole text
+// set when most of it is new: the control takes a whole text in about the
+// time it takes that much replaced.
+template <typename Unit>
+ErrorCode ApplyChange(HWND pane, const Unit* newText, std::size_t newLength, std::size_t oldLength,
+                      const TextChange& change, std::size_t start, std::size_t end, std::size_t inserted)
+{
+    SendMessageA(pane, WM_SETREDRAW, FALSE, 0);
+    const LRESULT firstLine = SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    ErrorCode result = EC_SUCCESS;
+    if (change.start == 0 && change.oldEnd == oldLength) {
+        // Nothing shared: the whole text, as a new view gets it.
+        if (!SetText(pane, newText))
+            result = EC_TEXT_REFUSED;
+        else
+            SendMessageA(pane, EM_LINESCROLL, 0, firstLine);
+    } else {
+        DWORD selStart = 0, selEnd = 0;
+        SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
+        if (change.newEnd - change.start > newLength / 2) {
+            if (!SetText(pane, newText))
+                result = EC_TEXT_REFUSED;
+        } else {
+            std::vector<Unit> middle(newText + change.start, newText + change.newEnd);
+            middle.push_back(0);
+            SendMessageA(pane, EM_SETSEL, start, end);
+            ReplaceSelection(pane, middle.data());
+        }
+        SendMessageA(pane, EM_SETSEL, Shifted(selStart, start, end, inserted), Shifted(selEnd, start, end, inserted));
+        SendMessageA(pane, EM_LINESCROLL, 0, firstLine - SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0));
+    }
+    SendMessageA(pane, WM_SETREDRAW, TRUE, 0);
+    if (result == EC_SUCCESS)
+        InvalidateRect(pane, NULL, TRUE);
+    return result;
+}
+
+// One copy from the source pane into the target, in the units given.
+template <typename Unit>
+ErrorCode CopyChange(HWND source, HWND target, PaneText<Unit>* known, PaneText<Unit>* fresh)
+{
+    try {
+        if (!sharedKnown) {
+            ReadPane(target, static_cast<std::size_t>(GetLength(target, known->units.data())), known);
+            sharedKnown = true;
+        }
+        ReadPane(source, known->length, fresh);
+    } catch (const std::bad_alloc&) {
+        sharedKnown = false;
+        return EC_NO_MEMORY;
+    }
+    const Unit* before = known->units.data();
+    const Unit* after = fresh->units.data();
+    TextChange change;
+    std::size_t start, end, inserted;
+    if constexpr (sizeof(Unit) == 1) {
+        change = DiffTexts(before, known->length, after, fresh->length);
+        const bool chars = PanesCountCharacters();
+        start = PaneOffsetOfByte(before, known->length, change.start, chars);
+        end = start + PaneOffsetOfByte(before + change.start, known->length - change.start, change.oldEnd - change.start,
+                                       chars);
+        inserted = PaneOffsetOfByte(after + change.start, change.newEnd - change.start, change.newEnd - change.start,
+                                    chars);
+    } else {
+        change = DiffWide(before, known->length, after, fresh->length);
+        start = change.start;
+        end = change.oldEnd;
+        inserted = change.newEnd - change.start;
+    }
+    if (change.start == change.oldEnd && change.start == change.newEnd)
+        return EC_SUCCESS;
+    ErrorCode result = ApplyChange(target, after, fresh->length, known->length, change, start, end, inserted);
+    if (result != EC_SUCCESS) {
+        sharedKnown = false;
+        return result;
+    }
+    std::swap(*known, *fresh);
+    return EC_SUCCESS;
 }
 
 }  // namespace
@@ -95,50 +224,18 @@ void ToggleSplit()
 ErrorCode ReplaceInPane(HWND pane, const char* oldText, std::size_t oldLength, const char* newText,
                         std::size_t newLength, const TextChange& change)
 {
-    // Redrawing is off while the text changes so that the pane neither
-    // flickers nor jumps on every key.
-    SendMessageA(pane, WM_SETREDRAW, FALSE, 0);
-    const LRESULT firstLine = SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0);
+    const bool chars = PanesCountCharacters();
+    const std::size_t start = PaneOffsetOfByte(oldText, oldLength, change.start, chars);
+    const std::size_t end =
+        start + PaneOffsetOfByte(oldText + change.start, oldLength - change.start, change.oldEnd - change.start, chars);
     const std::size_t inserted = change.newEnd - change.start;
-    ErrorCode result = EC_SUCCESS;
-    if (change.start == 0 && change.oldEnd == oldLength) {
-        // Nothing shared: the whole text, as a new view gets it.
-        if (!SendMessageA(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(newText)))
-            result = EC_TEXT_REFUSED;
-        else
-            SendMessageA(pane, EM_LINESCROLL, 0, firstLine);
-    } else {
-        const bool chars = PanesCountCharacters();
-        const std::size_t start = PaneOffsetOfByte(oldText, oldLength, change.start, chars);
-        const std::size_t end =
-            start + PaneOffsetOfByte(oldText + change.start, oldLength - change.start, change.oldEnd - change.start, chars);
-        const std::size_t insertedUnits = PaneOffsetOfByte(newText + change.start, inserted, inserted, chars);
-        DWORD selStart = 0, selEnd = 0;
-        SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
-        if (inserted > newLength / 2) {
-            // Most of the text is new: the control takes a whole text in
-            // about the time it takes that much replaced.
-            if (!SendMessageA(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(newText)))
-                result = EC_TEXT_REFUSED;
-        } else {
-            std::string middle(newText + change.start, inserted);
-            SendMessageA(pane, EM_SETSEL, start, end);
-            SendMessageA(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(middle.c_str()));
-        }
-        SendMessageA(pane, EM_SETSEL, Shifted(selStart, start, end, insertedUnits),
-                     Shifted(selEnd, start, end, insertedUnits));
-        SendMessageA(pane, EM_LINESCROLL, 0, firstLine - SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0));
-    }
-    SendMessageA(pane, WM_SETREDRAW, TRUE, 0);
-    if (result == EC_SUCCESS)
-        InvalidateRect(pane, NULL, TRUE);
-    return result;
+    const std::size_t insertedUnits = PaneOffsetOfByte(newText + change.start, inserted, inserted, chars);
+    return ApplyChange(pane, newText, newLength, oldLength, change, start, end, insertedUnits);
 }
 
 // Only the part that changed goes into the other pane: the common beginning
-// and end of the two texts stay, and the middle is replaced there, in the
-// pane's own units (see PanesCountCharacters). The target's view and
-// selection stay where they were.
+// and end of the two texts stay, and the middle is replaced there. The
+// target's view and selection stay where they were.
 ErrorCode SyncPanes(int sourceId)
 {
     // Changing the target sends its own EN_CHANGE; it must not copy back.
@@ -151,29 +248,11 @@ ErrorCode SyncPanes(int sourceId)
     } guard;
     HWND source = sourceId == ID_EDIT_MAIN ? AppState.hwndEdit : AppState.hwndEditSub;
     HWND target = sourceId == ID_EDIT_MAIN ? AppState.hwndEditSub : AppState.hwndEdit;
-    try {
-        if (!sharedKnown) {
-            ReadPane(target, static_cast<std::size_t>(SendMessageA(target, WM_GETTEXTLENGTH, 0, 0)), &shared);
-            sharedKnown = true;
-        }
-        ReadPane(source, shared.length, &incoming);
-    } catch (const std::bad_alloc&) {
-        sharedKnown = false;
-        return EC_NO_MEMORY;
-    }
-    const TextChange change = DiffTexts(shared.bytes.data(), shared.length, incoming.bytes.data(), incoming.length);
-    if (change.start == change.oldEnd && change.start == change.newEnd)
-        return EC_SUCCESS;
-    ErrorCode result = ReplaceInPane(target, shared.bytes.data(), shared.length, incoming.bytes.data(),
-                                     incoming.length, change);
-    if (result != EC_SUCCESS) {
-        sharedKnown = false;
-        return result;
-    }
-    std::swap(shared, incoming);
-    if (sourceId != ID_EDIT_MAIN)
+    ErrorCode result = PanesCountCharacters() ? CopyChange(source, target, &sharedWide, &incomingWide)
+                                              : CopyChange(source, target, &shared, &incoming);
+    if (result == EC_SUCCESS && sourceId != ID_EDIT_MAIN)
         SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
-    return EC_SUCCESS;
+    return result;
 }
 
 void SyncPanesOrReport(HWND window, int sourceId)
