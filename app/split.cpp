@@ -142,7 +142,8 @@ ErrorCode ApplyChange(HWND pane, const Unit* newText, std::size_t newLength, std
     return result;
 }
 
-// One copy from the source pane into the target, in the units given.
+// One copy from the source pane into the target, in the units given. A
+// change that came from the second pane marks the document edited.
 template <typename Unit>
 ErrorCode CopyChange(HWND source, HWND target, PaneText<Unit>* known, PaneText<Unit>* fresh)
 {
@@ -182,6 +183,8 @@ ErrorCode CopyChange(HWND source, HWND target, PaneText<Unit>* known, PaneText<U
         return result;
     }
     std::swap(*known, *fresh);
+    if (source != AppState.hwndEdit)
+        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
     return EC_SUCCESS;
 }
 
@@ -248,11 +251,8 @@ ErrorCode SyncPanes(int sourceId)
     } guard;
     HWND source = sourceId == ID_EDIT_MAIN ? AppState.hwndEdit : AppState.hwndEditSub;
     HWND target = sourceId == ID_EDIT_MAIN ? AppState.hwndEditSub : AppState.hwndEdit;
-    ErrorCode result = PanesCountCharacters() ? CopyChange(source, target, &sharedWide, &incomingWide)
-                                              : CopyChange(source, target, &shared, &incoming);
-    if (result == EC_SUCCESS && sourceId != ID_EDIT_MAIN)
-        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
-    return result;
+    return PanesCountCharacters() ? CopyChange(source, target, &sharedWide, &incomingWide)
+                                  : CopyChange(source, target, &shared, &incoming);
 }
 
 void SyncPanesOrReport(HWND window, int sourceId)
