@@ -32,6 +32,7 @@ struct AppStateRecord {
     LineBreakCode lineBreakSetting;
     KanjiCode detectedKanji;  // by the last load that converted a file
     LineBreakCode detectedLineBreak;
+    bool detectedByteOrderMark;  // the last load was UTF-8 behind a byte-order mark
     bool splitOn;
     bool splitDragging;
     int splitPercent;  // the top pane's share of the height, 10 to 90

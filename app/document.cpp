@@ -24,6 +24,8 @@ void NameDocument(HWND window, const char* path)
 
 }  // namespace
 
+const char kNewDocumentName[] = "NewFile.txt";
+
 void ShowDocumentTitle(HWND window)
 {
     char title[MAX_PATH];
@@ -33,7 +35,8 @@ void ShowDocumentTitle(HWND window)
 
 ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure)
 {
-    ErrorCode result = LoadTextFile(path);
+    std::uint64_t replaced = 0;
+    ErrorCode result = LoadTextFile(path, &replaced);
     if (result != EC_SUCCESS) {
         if (reportFailure)
             ShowErrorBox(window, result, "ファイルの読み込み");
@@ -43,15 +46,36 @@ ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure)
     // reported here, and the load still counts.
     if (AppState.splitOn)
         SyncPanesOrReport(window, ID_EDIT_MAIN);
-    NameDocument(window, path);
+    if (replaced == 0) {
+        NameDocument(window, path);
+        return EC_SUCCESS;
+    }
+    // Characters of a UTF-8 file that Shift-JIS cannot hold are 〓 now. The
+    // document is a new one, so that no save overwrites the file with the
+    // replaced text unless the user names it.
+    NameDocument(window, kNewDocumentName);
+    char text[256];
+    wsprintfA(text, "Shift-JIS で表せない文字 %lu 個を 〓 に置き換えました。\r\n"
+                    "元のファイルを上書きしないよう、文書は %s になりました。",
+              static_cast<unsigned long>(replaced < 0xFFFFFFFFu ? replaced : 0xFFFFFFFFu), kNewDocumentName);
+    MessageBoxA(window, text, "ファイルの読み込み", MB_ICONWARNING);
     return EC_SUCCESS;
 }
 
 ErrorCode SaveDocument(HWND window, const char* path)
 {
-    ErrorCode result = SaveTextFile(path);
+    std::uint64_t replaced = 0;
+    ErrorCode result = SaveTextFile(path, &replaced);
     if (result == EC_SUCCESS) {
         NameDocument(window, path);
+        // Bytes of the text that are no character of code page 932 have no
+        // UTF-8; they were written as 〓, which the user is told.
+        if (replaced > 0) {
+            char text[256];
+            wsprintfA(text, "文字として読めないバイト列 %lu 個を 〓 として保存しました。",
+                      static_cast<unsigned long>(replaced < 0xFFFFFFFFu ? replaced : 0xFFFFFFFFu));
+            MessageBoxA(window, text, "ファイルの保存", MB_ICONWARNING);
+        }
     } else if (SaveKeptCopy()[0]) {
         // The new text survives in a file of its own: the box says where.
         std::string text = std::string(ErrorMessageText(result)) + "\r\n\r\n保存する内容は次のファイルに残っています：\r\n" +

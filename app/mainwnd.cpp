@@ -56,9 +56,9 @@ void OnCreate(HWND window)
     if (AppState.filePath[0]) {
         const bool missing = FileIsMissing(AppState.filePath);
         if (OpenDocument(window, AppState.filePath, !missing) != EC_SUCCESS && !missing)
-            lstrcpyA(AppState.filePath, "NewFile.txt");
+            lstrcpyA(AppState.filePath, kNewDocumentName);
     } else {
-        lstrcpyA(AppState.filePath, "NewFile.txt");
+        lstrcpyA(AppState.filePath, kNewDocumentName);
     }
     ShowDocumentTitle(window);
     CheckMenuItem(GetMenu(window), IDM_KANJI_AUTO, MF_BYCOMMAND | MF_CHECKED);

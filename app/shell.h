@@ -36,9 +36,12 @@ void ShowErrorBox(HWND owner, ErrorCode code, const char* caption);
 // The document (document.cpp). `window` is the main window, which owns the
 // boxes and bears the title (AppState.hwndMain is still null while the
 // window is being created).
+// The name of a document that has no file yet.
+extern const char kNewDocumentName[];
 // A file becomes the document: loaded into the main pane (and the second
 // one), named, unedited. A failure leaves the name as it was and is shown
-// in a box when asked for.
+// in a box when asked for. A UTF-8 file whose characters Shift-JIS could
+// not all hold becomes a new document, and a box says how many became 〓.
 ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure);
 // The document saved under `path`, which becomes its name; a failure is
 // shown in a box.

@@ -1,6 +1,7 @@
 // Word-at-a-time helpers for the conversion passes' fast paths.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -36,6 +37,28 @@ inline std::uint64_t MarkByte(std::uint64_t w, unsigned char b)
 // Index of the first marked byte of a non-zero mark (words are little-endian
 // on every target of this program).
 inline unsigned FirstMarked(std::uint64_t mark) { return static_cast<unsigned>(__builtin_ctzll(mark)) >> 3; }
+
+// Copies whole words from src + *i to dst + *o while a word fits before
+// `end` and `stops(word)` is false; advances both positions and returns the
+// bytes copied. dst may be src itself, at or before the reading position.
+template <typename Stops>
+inline std::size_t CopyWords(const unsigned char* src, std::size_t* i, std::size_t end, unsigned char* dst,
+                             std::size_t* o, Stops stops)
+{
+    std::size_t from = *i, to = *o;
+    while (from + 8 <= end) {
+        const std::uint64_t w = Load64(src + from);
+        if (stops(w))
+            break;
+        Store64(dst + to, w);
+        from += 8;
+        to += 8;
+    }
+    const std::size_t copied = from - *i;
+    *i = from;
+    *o = to;
+    return copied;
+}
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "word scans assume little-endian");
 

@@ -17,6 +17,7 @@ const char* KanjiCodeName(KanjiCode code)
     case KanjiCode::JIS: return "JIS";
     case KanjiCode::EUC: return "EUC";
     case KanjiCode::ShiftJIS: return "ShiftJIS";
+    case KanjiCode::UTF8: return "UTF8";
     }
     return "?";
 }

@@ -9,6 +9,7 @@ enum class KanjiCode : std::int32_t {
     JIS = 1,       // 7-bit JIS with escape sequences
     EUC = 2,
     ShiftJIS = 3,  // the internal form
+    UTF8 = 4,      // code page 932's characters as UTF-8, with or without a byte-order mark
 };
 
 enum class LineBreakCode : std::int32_t {

@@ -31,19 +31,30 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, 
                                       std::size_t targetCapacity, const ProgressSink* progress,
                                       std::size_t* length = nullptr);
 
+// What a load of UTF-8 has to tell beyond the code.
+struct LoadNotes {
+    bool byteOrderMark = false;  // the text began with one, which was skipped
+    std::uint64_t replaced = 0;  // characters that became 〓 (utf8::ToShiftJis)
+};
+
 // Load pass 2, in place on the output of pass 1: `length` bytes without a
 // zero, then the terminator, in `capacity` bytes. Detects the kanji code and
-// converts a JIS or EUC text to Shift-JIS. A pair opened by the last byte
-// takes the terminating zero as its second byte and grows the text by one,
-// which the second zero of pass 1 makes room for. The new length goes to
-// *newLength when given.
+// converts a JIS, EUC or UTF-8 text to Shift-JIS. A pair opened by the last
+// byte takes the terminating zero as its second byte and grows the text by
+// one, which the second zero of pass 1 makes room for. The new length goes
+// to *newLength when given; a UTF-8 text's byte-order mark and replaced
+// characters to *notes.
 KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacity,
-                             const ProgressSink* progress, std::size_t* newLength = nullptr);
+                             const ProgressSink* progress, std::size_t* newLength = nullptr,
+                             LoadNotes* notes = nullptr);
 
-// Load pass 2 with the kanji code already known (the converter detects it
-// on a text's first piece and converts piece by piece).
+// Load pass 2 with the kanji code already known, on a piece of a text (the
+// converter detects the code once and converts piece by piece): a UTF-8
+// piece is taken as it is, without looking for a byte-order mark, and its
+// replaced characters are added to *replaced.
 void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::size_t capacity,
-                          const ProgressSink* progress, std::size_t* newLength = nullptr);
+                          const ProgressSink* progress, std::size_t* newLength = nullptr,
+                          std::uint64_t* replaced = nullptr);
 
 // Extra bytes that ConvertLineBreaksOnSave needs beyond the text and its
 // terminator: a lone CR written as LF CR takes one byte more.
@@ -65,7 +76,10 @@ std::uint64_t KanjiOutputCapacity(std::uint64_t textCapacity);
 // code, zero-terminated, into `output`. Returns the output length without
 // the terminator; no byte written before the terminator is zero. An output
 // smaller than KanjiOutputCapacity(length + 1) receives a shortened text.
-// For a Shift-JIS target `output` may be the text itself.
+// For a Shift-JIS target `output` may be the text itself. A UTF-8 target
+// begins with a byte-order mark when `byteOrderMark` asks for one, and the
+// characters it writes as 〓 are added to *replaced.
 std::size_t ConvertKanjiOnSave(const char* text, std::size_t length, char* output,
                                std::size_t outputCapacity, KanjiCode target,
-                               const ProgressSink* progress);
+                               const ProgressSink* progress, bool byteOrderMark = false,
+                               std::uint64_t* replaced = nullptr);

@@ -1,11 +1,13 @@
-// Detection of the kanji code: the first byte pair that only Shift-JIS or
-// only EUC can hold decides; a text with neither is taken as JIS.
+// Detection of the kanji code: UTF-8 by its own rule, and otherwise the
+// first byte pair that only Shift-JIS or only EUC can hold decides; a text
+// with neither is taken as JIS.
 #include <cstring>
 
 #include "codec/bytes.h"
 #include "codec/convert.h"
 #include "codec/detect.h"
 #include "codec/sjis.h"
+#include "codec/utf8.h"
 
 std::size_t TextLength(const char* text, std::size_t size)
 {
@@ -14,6 +16,11 @@ std::size_t TextLength(const char* text, std::size_t size)
 }
 
 KanjiCode DetectKanjiCodeOfLength(const char* text, std::size_t len)
+{
+    return utf8::IsUtf8Text(text, len) ? KanjiCode::UTF8 : DetectLegacyKanjiCode(text, len);
+}
+
+KanjiCode DetectLegacyKanjiCode(const char* text, std::size_t len)
 {
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
     std::size_t p = 0;

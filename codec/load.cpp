@@ -7,6 +7,7 @@
 #include "codec/convert.h"
 #include "codec/detect.h"
 #include "codec/sjis.h"
+#include "codec/utf8.h"
 
 namespace {
 
@@ -109,17 +110,33 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, 
 }
 
 KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacity,
-                             const ProgressSink* progress, std::size_t* newLength)
+                             const ProgressSink* progress, std::size_t* newLength, LoadNotes* notes)
 {
     const std::size_t len = length < capacity ? length : capacity;
     const KanjiCode code = capacity == 0 ? KanjiCode::JIS : DetectKanjiCodeOfLength(text, len);
+    if (code == KanjiCode::UTF8) {
+        const bool mark = utf8::StartsWithByteOrderMark(text, len);
+        if (notes)
+            notes->byteOrderMark = mark;
+        std::size_t n = utf8::ToShiftJis(text, mark ? utf8::kByteOrderMarkLength : 0, len, capacity, progress,
+                                         notes ? &notes->replaced : nullptr);
+        if (newLength)
+            *newLength = n;
+        return code;
+    }
     ConvertKanjiOnLoadAs(code, text, length, capacity, progress, newLength);
     return code;
 }
 
 void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::size_t capacity,
-                          const ProgressSink* progress, std::size_t* newLength)
+                          const ProgressSink* progress, std::size_t* newLength, std::uint64_t* replaced)
 {
+    if (code == KanjiCode::UTF8) {
+        std::size_t n = utf8::ToShiftJis(text, 0, length, capacity, progress, replaced);
+        if (newLength)
+            *newLength = n;
+        return;
+    }
     unsigned char* t = reinterpret_cast<unsigned char*>(text);
     std::size_t len = length < capacity ? length : capacity;
     if (newLength)
@@ -199,15 +216,9 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
                     break;
             } else if (!twoByte) {
                 // Plain ASCII without ESC is copied a word at a time.
-                while (i + 8 <= stop) {
-                    std::uint64_t w = bytes::Load64(t + i);
-                    if (bytes::HasHighByte(w) || bytes::HasByte(w, ESC))
-                        break;
-                    bytes::Store64(t + o, w);
-                    i += 8;
-                    o += 8;
-                    steps += 8;
-                }
+                steps += bytes::CopyWords(t, &i, stop, t, &o, [](std::uint64_t w) {
+                    return bytes::HasHighByte(w) || bytes::HasByte(w, ESC);
+                });
                 if (i >= stop)
                     break;
             }

@@ -6,6 +6,7 @@
 #include "codec/convert.h"
 #include "codec/detect.h"
 #include "codec/pipeline.h"
+#include "codec/utf8.h"
 
 namespace {
 
@@ -42,12 +43,13 @@ PiecewiseConverter::Status PiecewiseConverter::Run(const Input& in, const Output
         if (!Read(in, whole_ ? 4 * piece_ : piece_, &atEnd))
             return tooLarge_ ? TooLarge : ReadFailed;
         if (!started_) {
-            if (length_ < kMacBinaryHeader && !atEnd)
+            if (length_ < kMacBinaryHeader + utf8::kByteOrderMarkLength && !atEnd)
                 continue;
             Start();
         }
         std::size_t cut = atEnd ? length_ : CutPoint();
-        if (cut == 0)
+        // A byte-order mark alone still makes an output of its own.
+        if (cut == 0 && !(atEnd && byteOrderMark_ && !written_))
             continue;
         Status result = Convert(cut, atEnd, out);
         if (result != Done)
@@ -55,6 +57,7 @@ PiecewiseConverter::Status PiecewiseConverter::Run(const Input& in, const Output
         std::memmove(raw_.data(), raw_.data() + cut, length_ - cut);
         length_ -= cut;
         checked_ = 0;
+        utf8Checked_ = utf8Checked_ > cut ? utf8Checked_ - cut : 0;
     }
     // After a zero that ended the text the rest is only counted.
     char skip[4096];
@@ -103,9 +106,10 @@ bool PiecewiseConverter::Read(const Input& in, std::size_t want, bool* atEnd)
     return true;
 }
 
-// The first bytes are there: skips a MacBinary header, ends the text at
-// its first zero, and takes the kanji code from the first piece when it
-// shows one; otherwise the text is taken whole.
+// The first bytes are there (enough for a header and a mark after it):
+// skips a MacBinary header, ends the text at its first zero, takes off a
+// UTF-8 byte-order mark, and takes the kanji code from the first piece
+// when it shows one.
 void PiecewiseConverter::Start()
 {
     started_ = true;
@@ -117,21 +121,42 @@ void PiecewiseConverter::Start()
         length_ = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data());
         ended_ = true;
     }
-    kanji_ = DetectKanjiCodeOfLength(raw_.data(), length_);
-    decided_ = kanji_ != KanjiCode::JIS;
+    if (utf8::StartsWithByteOrderMark(raw_.data(), length_)) {
+        std::memmove(raw_.data(), raw_.data() + utf8::kByteOrderMarkLength, length_ - utf8::kByteOrderMarkLength);
+        length_ -= utf8::kByteOrderMarkLength;
+        byteOrderMark_ = true;
+        kanji_ = KanjiCode::UTF8;
+        decided_ = true;
+        return;
+    }
+    Decide();
+}
+
+// What is buffered starts after the last piece converted, which held no
+// byte of 0x80 or more: the evidence of the whole text lies here or later.
+// A text is UTF-8 only when it is well-formed to its very end, so while it
+// may still be, nothing with a high byte is converted; the first fault
+// leaves the other codes' rule, which the first byte pair decides.
+void PiecewiseConverter::Decide()
+{
+    if (!notUtf8_) {
+        const utf8::Check check = utf8::CheckText(raw_.data() + utf8Checked_, length_ - utf8Checked_);
+        utf8Checked_ += check.complete;
+        utf8Wide_ |= check.wide;
+        notUtf8_ = check.invalid;
+    }
+    if (notUtf8_) {
+        kanji_ = DetectLegacyKanjiCode(raw_.data(), length_);
+        decided_ = kanji_ != KanjiCode::JIS;
+    }
 }
 
 // Where the buffered bytes may be cut: the last safe point, or 0 to read on.
 // Only bytes not looked at before are looked at (checked_).
 std::size_t PiecewiseConverter::CutPoint()
 {
-    if (!decided_) {
-        // No byte pair has shown the kanji code yet. What is buffered starts
-        // after the last piece converted, which held no byte of 0x80 or
-        // more: the first evidence of the whole text lies here or later.
-        kanji_ = DetectKanjiCodeOfLength(raw_.data(), length_);
-        decided_ = kanji_ != KanjiCode::JIS;
-    }
+    if (!decided_)
+        Decide();
     if (!decided_) {
         // Until then only bytes below 0x80 and no ESC are converted: every
         // kanji code leaves them alike, on load and on save.
@@ -159,10 +184,14 @@ std::size_t PiecewiseConverter::CutPoint()
 // The four passes on the first `n` bytes; `last` when they end the text.
 PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last, const Output& out)
 {
-    // No evidence before the end: the code is decided on the rest, as the
-    // load decides on the whole text (what came before held no high byte).
-    if (last && !decided_)
-        kanji_ = DetectKanjiCodeOfLength(raw_.data(), n);
+    // Undecided at the end: the code is decided on the rest, as the load
+    // decides on the whole text (what came before held no high byte).
+    if (last && !decided_) {
+        Decide();
+        const bool utf8 = !notUtf8_ && utf8Checked_ == n && utf8Wide_;
+        kanji_ = utf8 ? KanjiCode::UTF8 : DetectLegacyKanjiCode(raw_.data(), n);
+        decided_ = true;
+    }
     if (text_.size() < 2 * n + 2)
         text_.resize(2 * n + 2);
     std::size_t length = 0;
@@ -171,7 +200,7 @@ PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last,
         lineBreakKnown_ = true;
         lineBreak_ = found;
     }
-    ConvertKanjiOnLoadAs(kanji_, text_.data(), length, text_.size(), nullptr, &length);
+    ConvertKanjiOnLoadAs(kanji_, text_.data(), length, text_.size(), nullptr, &length, &replaced_);
 
     // Before its first line break the text has nothing a line-break pass
     // changes, whatever the target.
@@ -186,9 +215,12 @@ PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last,
         return TooLarge;
     if (text_.size() < textCapacity)
         text_.resize(textCapacity);
-    if ((kanjiTarget == KanjiCode::JIS || kanjiTarget == KanjiCode::EUC) && output_.size() < outputCapacity)
+    if (SaveNeedsOutput(kanjiTarget) && output_.size() < outputCapacity)
         output_.resize(outputCapacity);
+    // A byte-order mark read is written again, once, before the first piece.
     SavedText saved = ConvertTextOnSave(text_.data(), length, text_.size(), output_.data(), output_.size(), kanjiTarget,
-                                        lineBreakTarget, nullptr);
+                                        lineBreakTarget, nullptr, byteOrderMark_ && !written_);
+    written_ = true;
+    replaced_ += saved.replaced;
     return out.write(out.context, saved.data, saved.length) ? Done : WriteFailed;
 }

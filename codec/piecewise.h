@@ -33,6 +33,9 @@ public:
     Status Run(const Input& in, const Output& out);
 
     KanjiCode kanji() const { return kanji_; }
+    // Characters that became 〓: on the way in (UTF-8 that Shift-JIS cannot
+    // hold) and on the way out (Shift-JIS that UTF-8 output cannot hold).
+    std::uint64_t replaced() const { return replaced_; }
     LineBreakCode lineBreak() const { return lineBreakKnown_ ? lineBreak_ : LineBreakCode::CrLf; }
     // All the bytes the input gave, past a zero that ended the text too.
     std::uint64_t bytesRead() const { return read_; }
@@ -43,6 +46,7 @@ public:
 private:
     bool Read(const Input& in, std::size_t want, bool* atEnd);
     void Start();
+    void Decide();
     std::size_t CutPoint();
     Status Convert(std::size_t n, bool last, const Output& out);
 
@@ -55,7 +59,13 @@ private:
     std::uint64_t read_ = 0;
     std::uint64_t converted_ = 0, growth_ = 0;
     bool started_ = false, ended_ = false, whole_ = false, tooLarge_ = false;
-    bool decided_ = false;  // a byte pair has shown the kanji code
+    bool decided_ = false;  // the kanji code is known
+    // Until then, how far the text is known to be well-formed UTF-8, and
+    // whether it holds a character of three or four bytes.
+    std::size_t utf8Checked_ = 0;
+    bool utf8Wide_ = false, notUtf8_ = false;
+    bool byteOrderMark_ = false, written_ = false;
+    std::uint64_t replaced_ = 0;
     KanjiCode kanji_ = KanjiCode::JIS;
     LineBreakCode lineBreak_ = LineBreakCode::CrLf;
     bool lineBreakKnown_ = false;

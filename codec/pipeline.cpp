@@ -48,6 +48,8 @@ bool SaveBufferSizes(std::uint64_t length, std::uint64_t growth, std::uint32_t* 
     return true;
 }
 
+bool SaveNeedsOutput(KanjiCode kanji) { return kanji != KanjiCode::ShiftJIS && kanji != KanjiCode::Auto; }
+
 LoadResult ConvertFileOnLoad(const char* data, std::size_t dataLength, char* converted,
                              std::size_t convertedCapacity, const PassObserver* observer)
 {
@@ -56,23 +58,29 @@ LoadResult ConvertFileOnLoad(const char* data, std::size_t dataLength, char* con
     result.lineBreak = ConvertLineBreaksOnLoad(data, dataLength, converted, convertedCapacity,
                                                Begin(observer), &length);
     End(observer);
-    result.kanji = ConvertKanjiOnLoad(converted, length, convertedCapacity, Begin(observer), &result.length);
+    LoadNotes notes;
+    result.kanji = ConvertKanjiOnLoad(converted, length, convertedCapacity, Begin(observer), &result.length, &notes);
     End(observer);
+    result.byteOrderMark = notes.byteOrderMark;
+    result.replaced = notes.replaced;
     return result;
 }
 
 SavedText ConvertTextOnSave(char* text, std::size_t length, std::size_t textCapacity, char* output,
                             std::size_t outputCapacity, KanjiCode kanji, LineBreakCode lineBreak,
-                            const PassObserver* observer)
+                            const PassObserver* observer, bool byteOrderMark)
 {
     length = ConvertLineBreaksOnSave(text, length, textCapacity, lineBreak, Begin(observer));
     End(observer);
     const ProgressSink* sink = Begin(observer);
-    SavedText saved{text, length};
-    if (kanji == KanjiCode::JIS || kanji == KanjiCode::EUC)
-        saved = SavedText{output, ConvertKanjiOnSave(text, length, output, outputCapacity, kanji, sink)};
-    else if (sink)
+    SavedText saved{text, length, 0};
+    if (SaveNeedsOutput(kanji)) {
+        saved.data = output;
+        saved.length = ConvertKanjiOnSave(text, length, output, outputCapacity, kanji, sink, byteOrderMark,
+                                          &saved.replaced);
+    } else if (sink) {
         ConvertKanjiOnSave(text, length, text, textCapacity, kanji, sink);  // the same bytes, for the meter
+    }
     End(observer);
     return saved;
 }

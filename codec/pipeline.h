@@ -32,6 +32,8 @@ struct LoadResult {
     LineBreakCode lineBreak;
     KanjiCode kanji;
     std::size_t length;  // of the converted text, without its terminator
+    bool byteOrderMark;     // a UTF-8 file that began with one
+    std::uint64_t replaced;  // characters of a UTF-8 file that became 〓
 };
 
 // Both load passes: `data` (dataLength bytes of a file) becomes the internal
@@ -42,13 +44,18 @@ LoadResult ConvertFileOnLoad(const char* data, std::size_t dataLength, char* con
 struct SavedText {
     const char* data;  // the bytes to write: in `output`, or in `text` itself
     std::size_t length;
+    std::uint64_t replaced;  // characters that UTF-8 output holds as 〓
 };
+
+// Whether a save in `kanji` writes into an output buffer; Shift-JIS is the
+// text itself.
+bool SaveNeedsOutput(KanjiCode kanji);
 
 // Both save passes with the effective target codes on the `length` bytes of
 // `text` (capacity `textCapacity`): the line breaks in place, then the kanji
 // code into `output`. Shift-JIS output is the text itself, observer or not:
 // its pass then only reports progress, and `output` (which may be empty) is
-// not used.
+// not used. UTF-8 output begins with a byte-order mark when asked.
 SavedText ConvertTextOnSave(char* text, std::size_t length, std::size_t textCapacity, char* output,
                             std::size_t outputCapacity, KanjiCode kanji, LineBreakCode lineBreak,
-                            const PassObserver* observer);
+                            const PassObserver* observer, bool byteOrderMark = false);

@@ -6,6 +6,7 @@
 #include "codec/bytes.h"
 #include "codec/convert.h"
 #include "codec/sjis.h"
+#include "codec/utf8.h"
 
 namespace {
 
@@ -177,15 +178,7 @@ std::size_t ConvertLineBreaksOnSave(char* text, std::size_t length, std::size_t 
         const std::size_t stop = tracker.BeginRun(i, len);
         std::uint64_t steps = 0;
         while (i < stop) {
-            while (i + 8 <= stop) {
-                std::uint64_t w = bytes::Load64(src + i);
-                if (bytes::HasByte(w, CR))
-                    break;
-                bytes::Store64(t + o, w);
-                i += 8;
-                o += 8;
-                steps += 8;
-            }
+            steps += bytes::CopyWords(src, &i, stop, t, &o, [](std::uint64_t w) { return bytes::HasByte(w, CR); });
             if (i >= stop)
                 break;
             unsigned char c = src[i];
@@ -222,10 +215,12 @@ std::uint64_t KanjiOutputCapacity(std::uint64_t textCapacity) { return 5 * textC
 
 std::size_t ConvertKanjiOnSave(const char* text, std::size_t length, char* output,
                                std::size_t outputCapacity, KanjiCode target,
-                               const ProgressSink* progress)
+                               const ProgressSink* progress, bool byteOrderMark, std::uint64_t* replaced)
 {
     if (outputCapacity == 0)
         return 0;
+    if (target == KanjiCode::UTF8)
+        return utf8::FromShiftJis(text, length, output, outputCapacity, byteOrderMark, progress, replaced);
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
     unsigned char* out = reinterpret_cast<unsigned char*>(output);
     // Shift-JIS written over itself never overtakes its reading: the output

@@ -6,15 +6,19 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "app/error_text.h"
 
 // Reads the file, converts it in two passes with a progress window each,
 // stores the detected codes in AppState and sets the text into the main pane.
-ErrorCode LoadTextFile(const char* path);
+// The characters of a UTF-8 file that became 〓 are counted in *replaced.
+ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced = nullptr);
 // Converts the main pane's text to the save's codes and replaces the file
 // with it only once every byte is on disk. Through a symbolic link the file
-// it names is written; a file with other names is rewritten in place.
-ErrorCode SaveTextFile(const char* path);
+// it names is written; a file with other names is rewritten in place. The
+// characters that UTF-8 output holds as 〓 are counted in *replaced.
+ErrorCode SaveTextFile(const char* path, std::uint64_t* replaced = nullptr);
 // After a failed save that left the only complete copy of the new text in
 // a file of its own: that file's path; "" otherwise.
 const char* SaveKeptCopy();

@@ -132,7 +132,7 @@ bool ChooseFileToSave(char* file)
     return RunFileDialog(GetSaveFileNameA, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, file);
 }
 
-ErrorCode LoadTextFile(const char* path)
+ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced)
 {
     FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, NULL));
@@ -163,6 +163,9 @@ ErrorCode LoadTextFile(const char* path)
     LoadResult loaded = ConvertFileOnLoad(raw.get(), size, converted.get(), convertedSize, ConversionProgressObserver());
     AppState.detectedLineBreak = loaded.lineBreak;
     AppState.detectedKanji = loaded.kanji;
+    AppState.detectedByteOrderMark = loaded.byteOrderMark;
+    if (replaced)
+        *replaced = loaded.replaced;
     raw.Release();
     if (!SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(converted.get())))
         return EC_TEXT_REFUSED;
@@ -172,7 +175,7 @@ ErrorCode LoadTextFile(const char* path)
 // The save never touches the target until the whole output is on disk: both
 // passes run first, the bytes go to a temporary file in the target's folder,
 // and that file replaces the target only when every byte is written.
-ErrorCode SaveTextFile(const char* path)
+ErrorCode SaveTextFile(const char* path, std::uint64_t* replacedChars)
 {
     const KanjiCode kanji = EffectiveKanjiCode(AppState.kanjiSetting, AppState.detectedKanji);
     const LineBreakCode lineBreak = EffectiveLineBreakCode(AppState.lineBreakSetting, AppState.detectedLineBreak);
@@ -194,10 +197,12 @@ ErrorCode SaveTextFile(const char* path)
     }
     // Shift-JIS output is the text itself and needs no output buffer.
     GlobalBuffer output;
-    if ((kanji == KanjiCode::JIS || kanji == KanjiCode::EUC) && !output.Allocate(outputSize))
+    if (SaveNeedsOutput(kanji) && !output.Allocate(outputSize))
         return EC_NO_MEMORY;
     SavedText saved = ConvertTextOnSave(text.get(), count, textSize, output.get(), outputSize, kanji, lineBreak,
-                                        ConversionProgressObserver());
+                                        ConversionProgressObserver(), AppState.detectedByteOrderMark);
+    if (replacedChars)
+        *replacedChars = saved.replaced;
 
     keptCopy[0] = 0;
     // The file a symbolic link names is the one written, beside itself; a
@@ -240,10 +245,10 @@ ErrorCode SaveTextFile(const char* path)
         DeleteFileA(temporary);
         return EC_SUCCESS;
     }
-    BOOL replaced = attributes == INVALID_FILE_ATTRIBUTES
+    BOOL swapped = attributes == INVALID_FILE_ATTRIBUTES
                         ? MoveFileExA(temporary, path, MOVEFILE_WRITE_THROUGH)
                         : ReplaceTextFile(path, temporary, NULL, REPLACEFILE_WRITE_THROUGH, NULL, NULL);
-    if (!replaced) {
+    if (!swapped) {
         // After these two the old file may be gone or renamed and the new
         // text is in the temporary file only: it is never deleted then.
         DWORD error = GetLastError();

@@ -78,12 +78,17 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
     Check(std::string(converted.get(), loaded.length) == r2.text);
     Check(static_cast<int>(loaded.lineBreak) == r1.code && loaded.kanji == detected);
     Check(load.passes.size() == 2 && load.passes[0] == r1.advances && load.passes[1] == r2.advances);
+    const bool mark = detected == KanjiCode::UTF8 && r1.text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    std::uint64_t replacedOnLoad = 0;
+    if (detected == KanjiCode::UTF8)
+        replacedOnLoad = static_cast<std::uint64_t>(reference::Utf8OnLoad(r1.text, mark).code);
+    Check(loaded.byteOrderMark == mark && loaded.replaced == replacedOnLoad);
 
     // The save of that text with the effective codes, with and without a meter.
     const KanjiCode kanji = EffectiveKanjiCode(kanjiSetting, loaded.kanji);
     const LineBreakCode lineBreak = EffectiveLineBreakCode(lineBreakSetting, loaded.lineBreak);
     const reference::Result s1 = reference::LineBreaksOnSave(r2.text, lineBreak);
-    const reference::Result s2 = reference::KanjiOnSave(s1.text, kanji);
+    const reference::Result s2 = reference::KanjiOnSave(s1.text, kanji, mark);
     for (int withMeter = 0; withMeter < 2; ++withMeter) {
         std::size_t growth = LineBreakGrowthOnSave(r2.text.data(), r2.text.size(), lineBreak);
         std::uint32_t textSize, outputSize;
@@ -96,8 +101,9 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
         Recorder save;
         const PassObserver saveObserver = save.Observer();
         SavedText saved = ConvertTextOnSave(text.get(), r2.text.size(), textSize, output.get(), outputSize, kanji,
-                                            lineBreak, withMeter ? &saveObserver : nullptr);
+                                            lineBreak, withMeter ? &saveObserver : nullptr, mark);
         Check(std::string(saved.data, saved.length) == s2.text);
+        Check(saved.replaced == (kanji == KanjiCode::UTF8 ? static_cast<std::uint64_t>(s2.code) : 0));
         if (withMeter)
             Check(save.passes.size() == 2 && save.passes[0] == s1.advances && save.passes[1] == s2.advances);
     }
@@ -110,6 +116,7 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
     Check(written == s2.text);
     Check(converter.kanji() == loaded.kanji && converter.lineBreak() == loaded.lineBreak);
     Check(converter.bytesRead() == file.size());
+    Check(converter.replaced() == replacedOnLoad + (kanji == KanjiCode::UTF8 ? static_cast<std::uint64_t>(s2.code) : 0));
 }
 
 void Ignore(void*, int percent, std::uint32_t times)
@@ -131,8 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const unsigned selector = data[0];
     ++data;
     --size;
-    const KanjiCode kanji = static_cast<KanjiCode>(1 + selector % 3);
-    const LineBreakCode lineBreak = static_cast<LineBreakCode>(1 + (selector / 3) % 4);
+    const KanjiCode kanji = static_cast<KanjiCode>(1 + selector % 4);
+    const LineBreakCode lineBreak = static_cast<LineBreakCode>(1 + (selector / 4) % 4);
 
     // Detection and pass 1 straight on the file bytes, with no terminator.
     std::unique_ptr<char[]> exact(new char[size ? size : 1]);
@@ -182,8 +189,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ConvertKanjiOnSave(tight.get(), tightLength, shortOutput.get(), small, kanji, &kSink);
 
     // The settings: Auto as often as each code.
-    const KanjiCode kanjiSetting = static_cast<KanjiCode>((selector >> 5) % 4 == 0 ? 0 : 1 + selector % 3);
-    const LineBreakCode lineBreakSetting = static_cast<LineBreakCode>((selector >> 6) % 2 == 0 ? 0 : 1 + (selector / 3) % 4);
+    const KanjiCode kanjiSetting = static_cast<KanjiCode>((selector >> 5) % 4 == 0 ? 0 : 1 + selector % 4);
+    const LineBreakCode lineBreakSetting = static_cast<LineBreakCode>((selector >> 6) % 2 == 0 ? 0 : 1 + (selector / 4) % 4);
     CheckAgainstReference(std::string(reinterpret_cast<const char*>(data), size), kanjiSetting, lineBreakSetting,
                           1 + selector % 61);
     return 0;

@@ -20,6 +20,8 @@ check "report euc lf" expect_report "$SAMPLES/seasons-euc-lf.txt" "kanji=EUC lin
 check "report jis lf" expect_report "$SAMPLES/memo-jis-lf.txt" "kanji=JIS linebreak=Lf"
 check "report sjis cr" expect_report "$SAMPLES/memo-sjis-cr.txt" "kanji=ShiftJIS linebreak=Cr"
 check "report euc lfcr" expect_report "$SAMPLES/welcome-euc-lfcr.txt" "kanji=EUC linebreak=LfCr"
+check "report utf8 lf" expect_report "$SAMPLES/notes-utf8-lf.txt" "kanji=UTF8 linebreak=Lf"
+check "report utf8 with mark" expect_report "$SAMPLES/notes-utf8bom-crlf.txt" "kanji=UTF8 linebreak=CrLf"
 
 # Auto writes a file back in its own codes, byte for byte.
 for f in "$SAMPLES"/*.txt; do
@@ -36,6 +38,26 @@ check "roundtrip euc lf" roundtrip "$SAMPLES/seasons-euc-lf.txt" euc lf
 check "roundtrip jis lf" roundtrip "$SAMPLES/memo-jis-lf.txt" jis lf
 check "roundtrip sjis cr" roundtrip "$SAMPLES/memo-sjis-cr.txt" sjis cr
 check "roundtrip euc lfcr" roundtrip "$SAMPLES/welcome-euc-lfcr.txt" euc lfcr
+check "roundtrip utf8 lf" roundtrip "$SAMPLES/notes-utf8-lf.txt" utf8 lf
+
+# UTF-8 output: a mark only where the input had one.
+utf8_out() {  # input expected-first-three-bytes-in-hex
+    "$CONVERT" --kanji=utf8 "$1" - 2>/dev/null | head -c 3 | od -An -tx1 | tr -d ' \n' | grep -qx "$2"
+}
+check "sjis to utf8 has no mark" utf8_out "$SAMPLES/welcome-sjis-crlf.txt" 564558
+check "utf8 with mark keeps it" utf8_out "$SAMPLES/notes-utf8bom-crlf.txt" efbbbf
+check "utf8 to sjis to utf8" sh -c "'$CONVERT' --kanji=sjis '$SAMPLES/notes-utf8-lf.txt' '$T/n.sjis' >/dev/null &&
+    '$CONVERT' --kanji=utf8 '$T/n.sjis' '$T/n.utf8' >/dev/null && cmp -s '$SAMPLES/notes-utf8-lf.txt' '$T/n.utf8'"
+
+# Characters that Shift-JIS cannot hold become 〓 (81 AC): the output is
+# written, standard error counts them, and the status says so.
+replaced() {
+    printf '\360\240\256\267 and \352\260\200 \343\201\202\n' >"$T/outside.txt"
+    "$CONVERT" --kanji=sjis "$T/outside.txt" "$T/outside.sjis" >/dev/null 2>"$T/err"; st=$?
+    [ $st -eq 5 ] && grep -q "2 character" "$T/err" &&
+    [ "$(od -An -tx1 "$T/outside.sjis" | tr -d ' \n')" = "81ac20616e642081ac2082a00a" ]
+}
+check "characters outside Shift-JIS give 5" replaced
 
 # Standard output: the bytes there, the report on standard error.
 stdout_case() {
@@ -58,7 +80,7 @@ target_is_folder() {
     [ $st -eq 2 ] && [ "$(cat "$T/dir/inside")" = keep ] && ! ls "$T" | grep -q vexa-tmp
 }
 check "folder as output gives 2, leaves nothing behind" target_is_folder
-bad_option() { "$CONVERT" --kanji=utf8 a b 2>/dev/null; [ $? -eq 64 ]; }
+bad_option() { "$CONVERT" --kanji=utf16 a b 2>/dev/null; [ $? -eq 64 ]; }
 check "unknown option" bad_option
 help() { "$CONVERT" --help | grep -q "usage: vexa-convert"; }
 check "help" help
@@ -128,14 +150,20 @@ awk 'BEGIN { srand(42); for (i = 0; i < 6000; i++) printf "%c", (r = int(rand() 
 # for them may lead the next byte in the save.
 { printf '\244\242'; for i in $(seq 30); do printf '\202\314 LF\201A\214\343\244\316 abc\n'; done; } >"$T/euc-odd-pairs.txt"
 printf 'line %s\r\n' $(seq 300) >"$T/ascii-only.txt"
+# UTF-8 after a long ASCII start; and UTF-8 that turns out not to be, so
+# that the other codes' rule decides at the end.
+{ printf 'plain %s\n' $(seq 200); cat "$SAMPLES/notes-utf8-lf.txt"; } >"$T/late-utf8.txt"
+{ cat "$SAMPLES/notes-utf8-lf.txt"; printf 'tail \202\240\n'; } >"$T/utf8-then-sjis.txt"
+{ cat "$SAMPLES/notes-utf8bom-crlf.txt"; printf '\200 stray \343\201'; } >"$T/utf8-mark-ill-formed.txt"
 { printf 'plain %s\n' $(seq 100); printf '\033$B0!\033(B\n'; cat "$SAMPLES/seasons-euc-lf.txt"; } >"$T/ascii-then-jis-then-euc.txt"
 pieces() {  # file kanji linebreak
-    "$CONVERT" --kanji="$2" --linebreak="$3" "$1" "$T/whole" >"$T/r1" &&
-    "$CONVERT" --piece-size=3 --kanji="$2" --linebreak="$3" "$1" "$T/cut" >"$T/r2" &&
-    cmp -s "$T/whole" "$T/cut" && cmp -s "$T/r1" "$T/r2"
+    "$CONVERT" --kanji="$2" --linebreak="$3" "$1" "$T/whole" >"$T/r1" 2>"$T/e1"; s1=$?
+    "$CONVERT" --piece-size=3 --kanji="$2" --linebreak="$3" "$1" "$T/cut" >"$T/r2" 2>"$T/e2"; s2=$?
+    { [ $s1 -eq 0 ] || [ $s1 -eq 5 ]; } && [ $s1 -eq $s2 ] &&
+    cmp -s "$T/whole" "$T/cut" && cmp -s "$T/r1" "$T/r2" && cmp -s "$T/e1" "$T/e2"
 }
 for f in "$SAMPLES"/*.txt "$T"/random.bin "$T"/*.txt; do
-    for k in auto sjis euc jis; do
+    for k in auto sjis euc jis utf8; do
         for l in auto crlf lf cr lfcr; do
             check "pieces: $(basename "$f") $k $l" pieces "$f" $k $l
         done

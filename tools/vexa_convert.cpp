@@ -30,12 +30,13 @@
 namespace {
 
 const char kUsage[] =
-    "usage: vexa-convert [--kanji=auto|sjis|euc|jis] [--linebreak=auto|crlf|lf|cr|lfcr] INPUT OUTPUT\n"
+    "usage: vexa-convert [--kanji=auto|sjis|euc|jis|utf8] [--linebreak=auto|crlf|lf|cr|lfcr] INPUT OUTPUT\n"
     "\n"
-    "Reads INPUT as VEXA Edit ! opens a file: its kanji code (Shift-JIS, EUC or\n"
-    "7-bit JIS) and line-break code (CR LF, CR, LF or LF CR) are detected and the\n"
-    "text becomes Shift-JIS with CR LF. Then writes OUTPUT as the editor saves,\n"
-    "in the codes given; auto (the default) keeps the codes detected in INPUT.\n"
+    "Reads INPUT as VEXA Edit ! opens a file: its kanji code (Shift-JIS, EUC,\n"
+    "7-bit JIS or UTF-8) and line-break code (CR LF, CR, LF or LF CR) are detected\n"
+    "and the text becomes Shift-JIS with CR LF. Then writes OUTPUT as the editor\n"
+    "saves, in the codes given; auto (the default) keeps the codes detected in\n"
+    "INPUT, and a UTF-8 byte-order mark read is written again.\n"
     "\n"
     "INPUT - reads standard input. Prints the detected codes as one line,\n"
     "kanji=... linebreak=..., on standard output, or on standard error when\n"
@@ -43,7 +44,11 @@ const char kUsage[] =
     "once it is completely written and on disk, and keeps its permissions; a\n"
     "read-only OUTPUT is refused.\n"
     "Exit status: 0 on success, 2 a file could not be opened or created,\n"
-    "3 out of memory or a file too large, 4 a read or write fell short, 64 usage.\n";
+    "3 out of memory or a file too large, 4 a read or write fell short,\n"
+    "5 OUTPUT was written, but characters that Shift-JIS or UTF-8 cannot hold\n"
+    "became U+3013 (Shift-JIS 81 AC), as standard error says, 64 usage.\n";
+
+constexpr int kReplacedStatus = 5;
 
 struct Options {
     std::size_t piece = 256 * 1024;  // bytes read at a time (--piece-size, for tests)
@@ -56,7 +61,8 @@ struct Options {
 bool ParseKanji(const char* v, KanjiCode* out)
 {
     static const struct { const char* name; KanjiCode code; } names[] = {
-        {"auto", KanjiCode::Auto}, {"sjis", KanjiCode::ShiftJIS}, {"euc", KanjiCode::EUC}, {"jis", KanjiCode::JIS}};
+        {"auto", KanjiCode::Auto}, {"sjis", KanjiCode::ShiftJIS}, {"euc", KanjiCode::EUC}, {"jis", KanjiCode::JIS},
+        {"utf8", KanjiCode::UTF8}};
     for (const auto& n : names)
         if (std::strcmp(v, n.name) == 0) {
             *out = n.code;
@@ -329,10 +335,17 @@ int Run(const Options& opt)
             return Fail(opt.output, why.c_str(), EC_OPEN_FAILED);
         }
     }
-    if (result == EC_SUCCESS)
-        std::fprintf(toStdout ? stderr : stdout, "kanji=%s linebreak=%s\n", KanjiCodeName(converter.kanji()),
-                     LineBreakCodeName(converter.lineBreak()));
-    return result;
+    if (result != EC_SUCCESS)
+        return result;
+    std::fprintf(toStdout ? stderr : stdout, "kanji=%s linebreak=%s\n", KanjiCodeName(converter.kanji()),
+                 LineBreakCodeName(converter.lineBreak()));
+    // Nothing is lost without a word: the count, and a status of its own.
+    if (converter.replaced() > 0) {
+        std::fprintf(stderr, "vexa-convert: %s: %llu character(s) had no place in the output code and became U+3013\n", opt.input,
+                     static_cast<unsigned long long>(converter.replaced()));
+        return kReplacedStatus;
+    }
+    return EC_SUCCESS;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codec/codes.h"
+#include "codec/cp932.h"
 
 namespace reference {
 
@@ -60,8 +61,111 @@ inline Result LineBreaksOnLoad(const std::string& data)
     return r;
 }
 
+// One UTF-8 character at `i`: its code point, or -1 for an ill-formed piece
+// (of *taken bytes: a lead byte and the continuation bytes that fit it).
+inline long Utf8At(const std::string& t, std::size_t i, std::size_t* taken)
+{
+    auto b = [&](std::size_t k) -> unsigned { return k < t.size() ? static_cast<unsigned char>(t[k]) : 0x100u; };
+    const unsigned c = b(i);
+    *taken = 1;
+    if (c < 0x80)
+        return c;
+    int n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (n == 0)
+        return -1;
+    long u = c & (n == 2 ? 0x1F : n == 3 ? 0x0F : 0x07);
+    for (int k = 1; k < n; ++k) {
+        const unsigned d = b(i + k);
+        if (d < 0x80 || d > 0xBF)
+            return -1;
+        u = u << 6 | (d & 0x3F);
+        // The second byte alone tells an overlong form, a surrogate or a
+        // code point beyond U+10FFFF.
+        if (k == 1 && ((c == 0xE0 && d < 0xA0) || (c == 0xED && d > 0x9F) || (c == 0xF0 && d < 0x90) ||
+                       (c == 0xF4 && d > 0x8F)))
+            return -1;
+        *taken = k + 1;
+    }
+    return u;
+}
+
+// UTF-8 to Shift-JIS: 〓 for what code page 932 lacks and for each
+// ill-formed piece; the meter is measured at each character over the whole
+// text, a byte-order mark included. `code` is the number replaced.
+inline Result Utf8OnLoad(const std::string& text, bool skipMark)
+{
+    Result r;
+    std::size_t i = skipMark ? 3 : 0;
+    const std::size_t len = text.size();
+    while (i < len) {
+        int p = Percent(i, len);
+        if (p % 5 == 0)
+            r.advances.push_back(p);
+        std::size_t taken;
+        long u = Utf8At(text, i, &taken);
+        unsigned sj = u < 0 ? 0 : cp932::FromUnicode(static_cast<std::uint32_t>(u));
+        if (u > 0 && u < 0x80)
+            sj = static_cast<unsigned>(u);
+        if (sj == 0) {
+            sj = 0x81AC;
+            ++r.code;
+        }
+        if (sj > 0xFF)
+            r.text += static_cast<char>(sj >> 8);
+        r.text += static_cast<char>(sj & 0xFF);
+        i += taken;
+    }
+    return r;
+}
+
+// Shift-JIS to UTF-8 by code page 932; 〓 for bytes it gives no character.
+inline Result Utf8OnSave(const std::string& text, bool mark)
+{
+    Result r;
+    if (mark)
+        r.text = "\xEF\xBB\xBF";
+    const std::size_t len = text.size();
+    std::size_t i = 0;
+    while (i < len) {
+        int p = Percent(i, len);
+        if (p % 5 == 0)
+            r.advances.push_back(p);
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const unsigned char d = i + 1 < len ? static_cast<unsigned char>(text[i + 1]) : 0;
+        std::uint32_t u;
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && ((d >= 0x40 && d <= 0x7E) || (d >= 0x80 && d <= 0xFC))) {
+            u = cp932::PairToUnicode(c, d);
+            i += 2;
+        } else {
+            u = c < 0x80 ? c : cp932::SingleToUnicode(c);
+            i += 1;
+        }
+        if (u == cp932::kNone) {
+            u = 0x3013;
+            ++r.code;
+        }
+        if (u < 0x80) {
+            r.text += static_cast<char>(u);
+        } else if (u < 0x800) {
+            r.text += static_cast<char>(0xC0 | (u >> 6));
+            r.text += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            r.text += static_cast<char>(0xE0 | (u >> 12));
+            r.text += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            r.text += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return r;
+}
+
 inline Result KanjiOnLoad(const std::string& text, KanjiCode detected)
 {
+    if (detected == KanjiCode::UTF8) {
+        const bool mark = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+        Result r = Utf8OnLoad(text, mark);
+        r.code = static_cast<int>(detected);
+        return r;
+    }
     Result r;
     r.code = static_cast<int>(detected);
     if (detected == KanjiCode::ShiftJIS) {
@@ -124,8 +228,10 @@ inline Result LineBreaksOnSave(const std::string& text, LineBreakCode target)
     return r;
 }
 
-inline Result KanjiOnSave(const std::string& text, KanjiCode target)
+inline Result KanjiOnSave(const std::string& text, KanjiCode target, bool mark = false)
 {
+    if (target == KanjiCode::UTF8)
+        return Utf8OnSave(text, mark);
     Result r;
     const std::size_t len = text.size();
     auto at = [&](std::size_t k) -> unsigned { return k < len ? static_cast<unsigned char>(text[k]) : 0u; };

@@ -1,0 +1,45 @@
+// Code page 932 between Shift-JIS and Unicode, both ways, as Windows maps
+// it (the panes' own mapping): the table is generated at build time by
+// tools/gen_cp932.cpp. Every character that has Shift-JIS bytes maps to
+// bytes that map back to it; of the NEC and IBM duplicates the way back
+// picks the one Windows picks (ED 40 and FA 5C are both U+7E8A, which
+// becomes FA 5C).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "codec/sjis.h"
+
+namespace cp932 {
+
+extern const std::uint16_t kSingle[256];        // 0xFFFF: none, or a lead byte
+extern const std::uint16_t kPairs[60 * 256];    // [lead index << 8 | trail]; 0: none
+extern const std::uint8_t kPageOf[256];         // page of U+xx00-xxFF in kPages
+extern const std::uint16_t kPages[];            // 256 per page; 0: no bytes
+extern const std::size_t kPageCount;
+
+constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+// The character of a byte that is not a lead byte, or kNone.
+inline std::uint32_t SingleToUnicode(unsigned char c)
+{
+    return kSingle[c] == 0xFFFF ? kNone : kSingle[c];
+}
+
+// The character of a lead and a trail byte (sjis::IsPair), or kNone.
+inline std::uint32_t PairToUnicode(unsigned char lead, unsigned char trail)
+{
+    const unsigned index = lead < 0xA0 ? lead - 0x81u : lead - 0xE0u + 31u;
+    const std::uint16_t u = kPairs[index << 8 | trail];
+    return u ? u : kNone;
+}
+
+// The Shift-JIS bytes of a character of the Basic Multilingual Plane: a
+// single byte (below 0x100), lead << 8 | trail, or 0 when there are none.
+inline unsigned FromUnicode(std::uint32_t u)
+{
+    return u < 0x10000 ? kPages[static_cast<std::size_t>(kPageOf[u >> 8]) << 8 | (u & 0xFF)] : 0;
+}
+
+}  // namespace cp932

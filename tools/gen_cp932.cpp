@@ -1,0 +1,180 @@
+// Writes codec's code page 932 table (Shift-JIS as Windows and the panes
+// hold it, NEC and IBM extensions included) as C++ source, from the C
+// library's own CP932 converter. Run at build time on the build machine:
+//
+//     gen_cp932 OUTPUT.cpp
+//
+// Two adjustments make the table Windows' rather than the C library's:
+// - Only mappings that come back are kept for the way to Shift-JIS. The C
+//   library also sends a few lookalikes one way (U+301C to 81 60, U+2212 to
+//   81 7C, U+00A5 to 5C, ...); Windows sends them nowhere, and a table that
+//   took them would turn a UTF-8 file into a different one on its way back.
+// - Windows gives the single bytes 80, A0 and FD-FF characters of their own
+//   (U+0080, U+F8F0-F8F3); the C library has none for them.
+// Both are checked against MultiByteToWideChar and WideCharToMultiByte in
+// the Windows tests.
+#include <iconv.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool IsLead(unsigned c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The one character `bytes` stand for, or -1.
+long Decode(iconv_t cd, const unsigned char* bytes, std::size_t n)
+{
+    char in[2];
+    std::memcpy(in, bytes, n);
+    char* ip = in;
+    std::size_t il = n;
+    std::uint32_t out[4];
+    char* op = reinterpret_cast<char*>(out);
+    std::size_t ol = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &ip, &il, &op, &ol) == static_cast<std::size_t>(-1) || il != 0 ||
+        op - reinterpret_cast<char*>(out) != 4)
+        return -1;
+    return static_cast<long>(out[0]);
+}
+
+// The Shift-JIS bytes of `u` as one number (a single byte or lead << 8 |
+// trail), or 0.
+unsigned Encode(iconv_t cd, std::uint32_t u)
+{
+    char* ip = reinterpret_cast<char*>(&u);
+    std::size_t il = 4;
+    unsigned char out[8];
+    char* op = reinterpret_cast<char*>(out);
+    std::size_t ol = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &ip, &il, &op, &ol) == static_cast<std::size_t>(-1))
+        return 0;
+    std::size_t n = static_cast<std::size_t>(op - reinterpret_cast<char*>(out));
+    if (n == 1)
+        return out[0];
+    if (n == 2)
+        return static_cast<unsigned>(out[0]) << 8 | out[1];
+    return 0;
+}
+
+void WriteArray(FILE* f, const char* declaration, const std::vector<unsigned>& values, const char* format)
+{
+    std::fprintf(f, "%s = {", declaration);
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        std::fputs(k % 12 == 0 ? "\n   " : "", f);
+        std::fprintf(f, format, values[k]);
+    }
+    std::fputs("\n};\n\n", f);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fputs("usage: gen_cp932 OUTPUT.cpp\n", stderr);
+        return 64;
+    }
+    iconv_t toUnicode = iconv_open("UTF-32LE", "CP932");
+    iconv_t fromUnicode = iconv_open("CP932", "UTF-32LE");
+    if (toUnicode == reinterpret_cast<iconv_t>(-1) || fromUnicode == reinterpret_cast<iconv_t>(-1)) {
+        std::perror("gen_cp932: iconv_open CP932");
+        return 1;
+    }
+
+    // Bytes to characters: single bytes (0xFFFF for none and for lead
+    // bytes), and pairs by (lead index << 8 | trail) (0 for none).
+    std::vector<unsigned> single(256, 0xFFFF);
+    std::vector<unsigned> pairs(60 * 256, 0);
+    for (unsigned c = 0; c < 256; ++c) {
+        if (IsLead(c))
+            continue;
+        const unsigned char b[1] = {static_cast<unsigned char>(c)};
+        long u = Decode(toUnicode, b, 1);
+        if (u >= 0)
+            single[c] = static_cast<unsigned>(u);
+    }
+    const struct { unsigned byte, unicode; } kWindowsOnly[] = {
+        {0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3}};
+    for (const auto& w : kWindowsOnly)
+        single[w.byte] = w.unicode;
+    unsigned pairCount = 0;
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!IsLead(lead))
+            continue;
+        const unsigned index = lead < 0xA0 ? lead - 0x81 : lead - 0xE0 + 31;
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            const unsigned char b[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};
+            long u = Decode(toUnicode, b, 2);
+            if (u > 0 && u <= 0xFFFF) {
+                pairs[index << 8 | trail] = static_cast<unsigned>(u);
+                ++pairCount;
+            }
+        }
+    }
+    if (pairCount < 7000) {
+        std::fprintf(stderr, "gen_cp932: the C library's CP932 knows only %u pairs\n", pairCount);
+        return 1;
+    }
+
+    // Characters to bytes, in pages of 256; page 0 of the output is empty.
+    auto decodeBack = [&](unsigned sj) -> unsigned {
+        if (sj < 0x100)
+            return single[sj];
+        unsigned lead = sj >> 8;
+        if (!IsLead(lead))
+            return 0;
+        unsigned index = lead < 0xA0 ? lead - 0x81 : lead - 0xE0 + 31;
+        return pairs[index << 8 | (sj & 0xFF)];
+    };
+    std::vector<unsigned> pageOf(256, 0);
+    std::vector<unsigned> pages(256, 0);
+    for (unsigned high = 0; high < 256; ++high) {
+        std::vector<unsigned> page(256, 0);
+        bool used = false;
+        for (unsigned low = 0; low < 256; ++low) {
+            const std::uint32_t u = high << 8 | low;
+            if (u == 0 || (u >= 0xD800 && u < 0xE000))
+                continue;
+            unsigned sj = Encode(fromUnicode, u);
+            for (const auto& w : kWindowsOnly)
+                if (w.unicode == u)
+                    sj = w.byte;
+            if (sj != 0 && decodeBack(sj) == u) {
+                page[low] = sj;
+                used = true;
+            }
+        }
+        if (used) {
+            pageOf[high] = static_cast<unsigned>(pages.size() / 256);
+            pages.insert(pages.end(), page.begin(), page.end());
+        }
+    }
+    iconv_close(toUnicode);
+    iconv_close(fromUnicode);
+
+    FILE* f = std::fopen(argv[1], "w");
+    if (!f) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    std::fputs("// Generated at build time by tools/gen_cp932.cpp from the C library's CP932\n"
+               "// converter; see there. Do not edit.\n"
+               "#include \"codec/cp932.h\"\n\nnamespace cp932 {\n\n",
+               f);
+    WriteArray(f, "const std::uint16_t kSingle[256]", single, " 0x%04X,");
+    WriteArray(f, "const std::uint16_t kPairs[60 * 256]", pairs, " 0x%04X,");
+    WriteArray(f, "const std::uint8_t kPageOf[256]", pageOf, " %3u,");
+    std::fprintf(f, "const std::size_t kPageCount = %zu;\n\n", pages.size() / 256);
+    WriteArray(f, "const std::uint16_t kPages[]", pages, " 0x%04X,");
+    std::fputs("}  // namespace cp932\n", f);
+    if (std::fclose(f) != 0) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    return 0;
+}
