@@ -1,6 +1,6 @@
-// UTF-8 files: the detection rule, both passes byte for byte, the meter,
-// the code page 932 cells that Windows maps in its own way, and the round
-// trip of Japanese text through UTF-8.
+// UTF-8 files: both passes byte for byte, the meter, the code page 932
+// cells that Windows maps in its own way, and the round trip of Japanese
+// text through UTF-8. (Detection has its vectors with the other codes'.)
 #include <gtest/gtest.h>
 
 #include <random>
@@ -12,44 +12,6 @@
 #include "test_util.h"
 
 namespace {
-
-struct DetectCase {
-    const char* name;
-    const char* hex;
-    KanjiCode expected;
-};
-
-const DetectCase kDetectCases[] = {
-    {"byte-order mark alone", "EF BB BF", KanjiCode::UTF8},
-    {"byte-order mark before ill-formed bytes", "EF BB BF 82 A0", KanjiCode::UTF8},
-    {"hiragana", "E3 81 82 0D 0A", KanjiCode::UTF8},
-    {"four-byte character", "61 F0 9F 98 80", KanjiCode::UTF8},
-    {"highest code point", "F4 8F BF BF", KanjiCode::UTF8},
-    {"private use and U+FFFF", "EE 80 80 EF BF BF", KanjiCode::UTF8},
-    {"valid EUC and valid UTF-8 at once", "E5 A4 A7 E5 AD A6", KanjiCode::UTF8},
-    {"two-byte characters only follow the old rule", "C3 A9", KanjiCode::EUC},
-    {"two-byte only, no evidence", "C3 80 20", KanjiCode::JIS},
-    {"overlong three-byte form", "E0 80 80 E3 81 82", KanjiCode::ShiftJIS},
-    {"overlong two-byte form", "C0 AF E3 81 82", KanjiCode::EUC},
-    {"surrogate", "ED A0 80 E3 81 82", KanjiCode::ShiftJIS},
-    {"above U+10FFFF", "F4 90 80 80 E3 81 82", KanjiCode::ShiftJIS},
-    {"cut off at the end", "E3 81 82 E3 81", KanjiCode::ShiftJIS},
-    {"stray continuation byte", "E3 81 82 80", KanjiCode::ShiftJIS},
-    {"F5 begins nothing", "E3 81 82 F5 80 80 80", KanjiCode::ShiftJIS},
-    {"byte-order mark not at the start", "61 EF BB BF", KanjiCode::UTF8},
-    {"mark cut short", "EF BB", KanjiCode::JIS},
-    {"Shift-JIS hiragana", "82 A0 82 A2", KanjiCode::ShiftJIS},
-    {"EUC hiragana", "A4 A2 A4 A4", KanjiCode::EUC},
-    {"ends at the first zero", "E3 81 82 00 80", KanjiCode::UTF8},
-};
-
-TEST(DetectUtf8, Table)
-{
-    for (const auto& c : kDetectCases) {
-        Bytes b = Unhex(c.hex);
-        EXPECT_EQ(DetectKanjiCode(b.data(), b.size()), c.expected) << c.name;
-    }
-}
 
 struct LoadCase {
     const char* name;
