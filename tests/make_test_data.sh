@@ -17,13 +17,17 @@ else
 fi
 iconv -f EUC-JP -t CP932 "$OUT/base.euc" >"$OUT/base.sjis"
 nkf -E -j "$OUT/base.euc" >"$OUT/base.jis"
+iconv -f CP932 -t UTF-8 "$OUT/base.sjis" >"$OUT/base.utf8"
+{ printf '\357\273\277'; cat "$OUT/base.utf8"; } >"$OUT/base.utf8bom"
 sed 's/$/\r/' "$OUT/base.sjis" >"$OUT/reference.txt"
-for k in sjis euc jis; do
+for k in sjis euc jis utf8 utf8bom; do
     cp "$OUT/base.$k" "$OUT/$k-lf.txt"
     sed 's/$/\r/' "$OUT/base.$k" >"$OUT/$k-crlf.txt"
     tr '\n' '\r' <"$OUT/base.$k" >"$OUT/$k-cr.txt"
     sed 's/$/\r/' "$OUT/base.$k" | tr '\r\n' '\n\r' >"$OUT/$k-lfcr.txt"
 done
+# UTF-8 with characters that Shift-JIS cannot hold: 𠮷, 丂, an emoji, Hangul.
+printf '\360\240\256\267\351\207\216\345\256\266 \344\270\202\r\n\360\237\230\200 \352\260\200\r\n' >"$OUT/outside-utf8.txt"
 echo "test data: $(wc -c <"$OUT/reference.txt") bytes of reference text in $OUT"
 # Names that lead to other files: a symbolic link and two hard links.
 rm -f "$OUT"/link-*.txt "$OUT"/hard-*.txt

@@ -84,6 +84,53 @@ else
     skipped=$((skipped + 1))
 fi
 
+# --- manual pages as they are, UTF-8, against iconv's UTF-8 and CP932.
+# Lines whose every character iconv takes to CP932 and back unchanged must
+# come out exactly as iconv has them. On the other lines each difference
+# must be a character that code page 932 has no cell for (Latin letters
+# with accents, Greek, the euro sign), or one that iconv sends to a
+# lookalike one way only (U+301C to the full-width tilde, U+2212 to the
+# full-width minus, ...): the editor writes 〓 (U+3013) there, and counts it.
+ALLPAGES=$(ls /usr/share/man/ja/man*/*.gz 2>/dev/null)
+if [ -n "$ALLPAGES" ] && [ "$(echo x | LC_ALL=C.UTF-8 grep -o .)" = x ]; then
+    for p in $ALLPAGES; do zcat "$p"; done >"$T/pages.utf8"
+    iconv -c -f UTF-8 -t CP932 "$T/pages.utf8" 2>/dev/null | iconv -f CP932 -t UTF-8 >"$T/pages.round"
+    awk 'NR == FNR { a[FNR] = $0; next } { print > (a[FNR] == $0 ? CLEAN : ODD) }' \
+        CLEAN="$T/clean.utf8" ODD="$T/odd.utf8" "$T/pages.round" "$T/pages.utf8"
+    iconv -f UTF-8 -t CP932 "$T/clean.utf8" | sed 's/$/\r/' >"$T/clean.reference"
+    check "utf8 pages load = iconv" load_case "$T/clean.utf8" UTF8 Lf "$T/clean.reference"
+    check "utf8 pages save = iconv" save_case --kanji=utf8 --linebreak=lf "$T/clean.reference" "$T/clean.utf8"
+    iconv -f CP932 -t UTF-8 "$T/clean.reference" | tr -d '\r' >"$T/clean.back"
+    check "iconv's own round trip of the clean lines" cmp -s "$T/clean.back" "$T/clean.utf8"
+
+    # The other lines: through the editor's load and save, character by
+    # character against the original.
+    odd_case() {
+        "$CONVERT" --kanji=sjis --linebreak=crlf "$T/odd.utf8" "$T/odd.sjis" >/dev/null 2>"$T/odd.err"
+        [ $? -eq 5 ] || return 1
+        "$CONVERT" --kanji=utf8 --linebreak=lf "$T/odd.sjis" "$T/odd.back" >/dev/null || return 1
+        LC_ALL=C.UTF-8 grep -o . "$T/odd.utf8" >"$T/odd.chars"
+        LC_ALL=C.UTF-8 grep -o . "$T/odd.back" >"$T/back.chars"
+        [ "$(wc -l <"$T/odd.chars")" -eq "$(wc -l <"$T/back.chars")" ] || return 1
+        paste "$T/odd.chars" "$T/back.chars" | awk -F '\t' '$1 != $2' >"$T/changed"
+        # Every change is to 〓, and as many as the converter counted.
+        awk -F '\t' '$2 != "\343\200\223"' "$T/changed" | grep -q . && return 1
+        grep -q "^vexa-convert: .*: $(wc -l <"$T/changed") character" "$T/odd.err" || return 1
+        # Each character changed is one that iconv does not take to CP932
+        # and back as itself.
+        cut -f1 "$T/changed" | sort -u >"$T/explained"
+        while IFS= read -r c; do
+            [ "$(printf '%s' "$c" | iconv -c -f UTF-8 -t CP932 2>/dev/null | iconv -f CP932 -t UTF-8)" != "$c" ] || return 1
+        done <"$T/explained"
+        echo "utf8 pages: $(wc -l <"$T/clean.utf8") lines as iconv has them; on $(wc -l <"$T/odd.utf8") others" \
+             "$(wc -l <"$T/changed") characters became 〓, of $(wc -l <"$T/explained") kinds CP932 lacks or maps one way"
+    }
+    check "utf8 pages: every difference from iconv explained" odd_case
+else
+    echo "SKIP: no Japanese manual pages or no C.UTF-8 locale (manpages-ja; tools/setup.sh installs it)"
+    skipped=$((skipped + 1))
+fi
+
 echo "$passes passed, $fails failed"
 [ $fails -eq 0 ] || exit 1
 [ $skipped -eq 0 ] || exit $SKIP

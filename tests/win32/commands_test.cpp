@@ -39,6 +39,7 @@ TEST_F(CommandsTest, KanjiSettingsCheckOneItem)
     } items[] = {{IDM_KANJI_SJIS, KanjiCode::ShiftJIS},
                  {IDM_KANJI_EUC, KanjiCode::EUC},
                  {IDM_KANJI_JIS, KanjiCode::JIS},
+                 {IDM_KANJI_UTF8, KanjiCode::UTF8},
                  {IDM_KANJI_AUTO, KanjiCode::Auto}};
     for (const auto& item : items) {
         Command(item.id);
@@ -47,6 +48,24 @@ TEST_F(CommandsTest, KanjiSettingsCheckOneItem)
             EXPECT_EQ(MenuChecked(other.id), other.id == item.id) << item.id << " " << other.id;
     }
     EXPECT_EQ(AppState.lineBreakSetting, LineBreakCode::Auto);
+}
+
+TEST_F(CommandsTest, Utf8IsTheLastItemOfTheKanjiMenu)
+{
+    Start();
+    EXPECT_EQ(MenuText(IDM_KANJI_UTF8), "UTF-8");
+    // 設定 > 漢字コード: the item after JIS, and the last.
+    HMENU settings = GetSubMenu(GetMenu(main_), 2);
+    HMENU kanji = NULL;
+    for (int k = 0; k < GetMenuItemCount(settings); ++k)
+        if (HMENU sub = GetSubMenu(settings, k); sub && GetMenuItemID(sub, 0) == IDM_KANJI_AUTO)
+            kanji = sub;
+    ASSERT_NE(kanji, (HMENU)NULL);
+    const int count = GetMenuItemCount(kanji);
+    ASSERT_EQ(count, 5);
+    EXPECT_EQ(GetMenuItemID(kanji, count - 2), static_cast<UINT>(IDM_KANJI_JIS));
+    EXPECT_EQ(GetMenuItemID(kanji, count - 1), static_cast<UINT>(IDM_KANJI_UTF8));
+    EXPECT_FALSE(MenuChecked(IDM_KANJI_UTF8));
 }
 
 TEST_F(CommandsTest, LineBreakSettingsCheckOneItem)

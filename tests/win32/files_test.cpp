@@ -21,6 +21,7 @@ struct Combination {
     LineBreakCode lineBreak;
     UINT kanjiItem;
     UINT lineBreakItem;
+    bool mark = false;  // UTF-8 behind a byte-order mark
 };
 
 // The menu items that choose each code: a lone LF is UNIX, a lone CR Macintosh.
@@ -37,6 +38,14 @@ const Combination kCombinations[] = {
     {"jis-lf.txt", KanjiCode::JIS, LineBreakCode::Lf, IDM_KANJI_JIS, IDM_LB_UNIX},
     {"jis-cr.txt", KanjiCode::JIS, LineBreakCode::Cr, IDM_KANJI_JIS, IDM_LB_MAC},
     {"jis-lfcr.txt", KanjiCode::JIS, LineBreakCode::LfCr, IDM_KANJI_JIS, IDM_LB_REVWIN},
+    {"utf8-crlf.txt", KanjiCode::UTF8, LineBreakCode::CrLf, IDM_KANJI_UTF8, IDM_LB_WINDOWS},
+    {"utf8-lf.txt", KanjiCode::UTF8, LineBreakCode::Lf, IDM_KANJI_UTF8, IDM_LB_UNIX},
+    {"utf8-cr.txt", KanjiCode::UTF8, LineBreakCode::Cr, IDM_KANJI_UTF8, IDM_LB_MAC},
+    {"utf8-lfcr.txt", KanjiCode::UTF8, LineBreakCode::LfCr, IDM_KANJI_UTF8, IDM_LB_REVWIN},
+    {"utf8bom-crlf.txt", KanjiCode::UTF8, LineBreakCode::CrLf, IDM_KANJI_UTF8, IDM_LB_WINDOWS, true},
+    {"utf8bom-lf.txt", KanjiCode::UTF8, LineBreakCode::Lf, IDM_KANJI_UTF8, IDM_LB_UNIX, true},
+    {"utf8bom-cr.txt", KanjiCode::UTF8, LineBreakCode::Cr, IDM_KANJI_UTF8, IDM_LB_MAC, true},
+    {"utf8bom-lfcr.txt", KanjiCode::UTF8, LineBreakCode::LfCr, IDM_KANJI_UTF8, IDM_LB_REVWIN, true},
 };
 
 class FilesTest : public EditorTest {
@@ -158,6 +167,8 @@ TEST_F(FilesTest, SaveCommandWritesWhatThePeersWrite)
     Start();
     std::string folder = TestFolder();
     for (const auto& c : kCombinations) {
+        // A UTF-8 save writes a byte-order mark when the file opened last had one.
+        ASSERT_EQ(LoadTextFile(DataFile(c.mark ? "utf8bom-crlf.txt" : "sjis-crlf.txt").c_str()), EC_SUCCESS);
         SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(reference_.c_str()));
         SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
         Command(c.kanjiItem);
@@ -451,6 +462,46 @@ TEST_F(FilesTest, AFailedReplacementKeepsTheOnlyCopyAndSaysWhere)
     EXPECT_EQ(ReadFileBytes(kept), "the only copy\r\n");
     EXPECT_EQ(ReadFileBytes(path), "old\r\n");
     DeleteFileA(kept.c_str());
+}
+
+// A UTF-8 file with characters that Shift-JIS cannot hold opens with 〓 in
+// their place, a box that counts them, and as a new document, so that no
+// save overwrites the file unless the user names it.
+TEST_F(FilesTest, Utf8CharactersOutsideShiftJisAreCountedAndTheDocumentIsNew)
+{
+    Start();
+    const std::string path = DataFile("outside-utf8.txt");
+    const std::string original = ReadFileBytes(path);
+    Answerer answers;
+    answers.Press(IDOK);
+    Drop(main_, {path});
+    Pump();
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].caption, "ファイルの読み込み");
+    EXPECT_NE(answers.boxes[0].text.find(" 4 個"), std::string::npos) << answers.boxes[0].text;
+    EXPECT_EQ(Hex(PaneText(AppState.hwndEdit)), Hex("\x81\xAC\x96\xEC\x89\xC6 \x81\xAC\r\n\x81\xAC \x81\xAC\r\n"));
+    EXPECT_EQ(AppState.detectedKanji, KanjiCode::UTF8);
+    EXPECT_STREQ(AppState.filePath, "NewFile.txt");
+    EXPECT_EQ(WindowText(main_), "VEXA Edit ! : NewFile.txt");
+    EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 0);
+
+    // Saved under a name the user gives, in UTF-8 again: the 〓 are text now.
+    const std::string copy = TestFolder() + "renamed.txt";
+    Answerer save;
+    save.Type(copy);
+    Command(IDM_SAVE);
+    Pump();
+    EXPECT_EQ(save.unexpected, 0);
+    EXPECT_EQ(Hex(ReadFileBytes(copy)), Hex("\xE3\x80\x93\xE9\x87\x8E\xE5\xAE\xB6 \xE3\x80\x93\r\n"
+                                            "\xE3\x80\x93 \xE3\x80\x93\r\n"));
+    EXPECT_TRUE(ReadFileBytes(path) == original);
+
+    // A file whose characters all fit keeps its name, without a box.
+    Answerer none;
+    Drop(main_, {DataFile("utf8-lf.txt")});
+    Pump();
+    EXPECT_TRUE(none.boxes.empty());
+    EXPECT_STREQ(AppState.filePath, DataFile("utf8-lf.txt").c_str());
 }
 
 }  // namespace
