@@ -19,6 +19,7 @@ struct Texts {
     std::vector<char> eucLf;      // the file, zero-terminated
     std::vector<char> eucCrLf;    // after load pass 1
     std::vector<char> sjisCrLf;   // after load pass 2: the internal form
+    std::vector<char> utf8CrLf;   // the internal form saved as UTF-8, as load pass 1 leaves a UTF-8 file
     std::size_t fileSize = 0;
 };
 
@@ -45,6 +46,10 @@ const Texts& GetTexts()
         r.sjisCrLf = r.eucCrLf;
         ConvertKanjiOnLoad(r.sjisCrLf.data(), TextLength(r.sjisCrLf.data(), r.sjisCrLf.size()), r.sjisCrLf.size(),
                            nullptr);
+        const std::size_t length = TextLength(r.sjisCrLf.data(), r.sjisCrLf.size());
+        r.utf8CrLf.resize(KanjiOutputCapacity(length + 1));
+        r.utf8CrLf.resize(ConvertKanjiOnSave(r.sjisCrLf.data(), length, r.utf8CrLf.data(), r.utf8CrLf.size(),
+                                             KanjiCode::UTF8, nullptr) + 1);
         return r;
     }();
     return t;
@@ -91,6 +96,14 @@ void BM_LoadKanjiEuc(benchmark::State& state)
     InPlace(state, GetTexts().eucCrLf, [&](std::vector<char>& b, std::size_t len) { ConvertKanjiOnLoad(b.data(), len, b.size(), sink); });
 }
 
+// Detection (a whole sweep that finds the text well-formed) and the
+// conversion, as the load runs them on a UTF-8 file.
+void BM_LoadKanjiUtf8(benchmark::State& state)
+{
+    const ProgressSink* sink = SinkOf(state);
+    InPlace(state, GetTexts().utf8CrLf, [&](std::vector<char>& b, std::size_t len) { ConvertKanjiOnLoad(b.data(), len, b.size(), sink); });
+}
+
 void BM_SaveLineBreaksLf(benchmark::State& state)
 {
     const ProgressSink* sink = SinkOf(state);
@@ -111,15 +124,18 @@ void SaveKanji(benchmark::State& state, KanjiCode target)
 void BM_SaveKanjiEuc(benchmark::State& state) { SaveKanji(state, KanjiCode::EUC); }
 void BM_SaveKanjiJis(benchmark::State& state) { SaveKanji(state, KanjiCode::JIS); }
 void BM_SaveKanjiSjis(benchmark::State& state) { SaveKanji(state, KanjiCode::ShiftJIS); }
+void BM_SaveKanjiUtf8(benchmark::State& state) { SaveKanji(state, KanjiCode::UTF8); }
 
 // Arg 0: no sink; 1: progress reported to a sink that does nothing.
 BENCHMARK(BM_Detect)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadLineBreaks)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadKanjiEuc)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadKanjiUtf8)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveLineBreaksLf)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveKanjiEuc)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveKanjiJis)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveKanjiSjis)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveKanjiUtf8)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

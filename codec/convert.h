@@ -51,7 +51,7 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacit
 // Load pass 2 with the kanji code already known, on a piece of a text (the
 // converter detects the code once and converts piece by piece): a UTF-8
 // piece is taken as it is, without looking for a byte-order mark, and its
-// replaced characters are added to *replaced.
+// characters that became 〓 are added to *replaced.
 void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::size_t capacity,
                           const ProgressSink* progress, std::size_t* newLength = nullptr,
                           std::uint64_t* replaced = nullptr);

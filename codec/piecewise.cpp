@@ -129,7 +129,37 @@ void PiecewiseConverter::Start()
         decided_ = true;
         return;
     }
+    if (hint_ == Hint::Utf8) {
+        kanji_ = KanjiCode::UTF8;
+        decided_ = true;
+        return;
+    }
+    notUtf8_ = hint_ == Hint::NotUtf8;
     Decide();
+}
+
+bool PiecewiseConverter::ScoutUtf8(const Input& in)
+{
+    bool atEnd = false;
+    while (!atEnd) {
+        if (!Read(in, piece_, &atEnd))
+            return false;  // the run that follows meets the same failure
+        if (!started_) {
+            if (length_ < kMacBinaryHeader + utf8::kByteOrderMarkLength && !atEnd)
+                continue;
+            Start();
+            if (decided_)
+                return kanji_ == KanjiCode::UTF8;
+        }
+        Decide();
+        if (notUtf8_)
+            return false;
+        // What is well-formed is done with; an unfinished character stays.
+        std::memmove(raw_.data(), raw_.data() + utf8Checked_, length_ - utf8Checked_);
+        length_ -= utf8Checked_;
+        utf8Checked_ = 0;
+    }
+    return length_ == 0 && utf8Wide_;
 }
 
 // What is buffered starts after the last piece converted, which held no
@@ -200,7 +230,7 @@ PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last,
         lineBreakKnown_ = true;
         lineBreak_ = found;
     }
-    ConvertKanjiOnLoadAs(kanji_, text_.data(), length, text_.size(), nullptr, &length, &replaced_);
+    ConvertKanjiOnLoadAs(kanji_, text_.data(), length, text_.size(), nullptr, &length, &replacedOnLoad_);
 
     // Before its first line break the text has nothing a line-break pass
     // changes, whatever the target.
@@ -221,6 +251,6 @@ PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last,
     SavedText saved = ConvertTextOnSave(text_.data(), length, text_.size(), output_.data(), output_.size(), kanjiTarget,
                                         lineBreakTarget, nullptr, byteOrderMark_ && !written_);
     written_ = true;
-    replaced_ += saved.replaced;
+    replacedOnSave_ += saved.replaced;
     return out.write(out.context, saved.data, saved.length) ? Done : WriteFailed;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "codec/codes.h"
+#include "codec/utf8.h"
 
 class PiecewiseConverter {
 public:
@@ -32,10 +33,19 @@ public:
     // where the editor's buffers would not fit 32 bits.
     Status Run(const Input& in, const Output& out);
 
+    // A text is UTF-8 only when it is well-formed to its last byte, so Run
+    // holds a text that may be UTF-8 until that is known. Input that can be
+    // read twice (a file) is asked first instead: ScoutUtf8 reads it, on a
+    // converter of its own, to its first fault or its end, holding no more
+    // than an unfinished character; the converter that then runs from the
+    // start is told the answer with KnowUtf8 and never holds the text.
+    bool ScoutUtf8(const Input& in);
+    void KnowUtf8(bool utf8) { hint_ = utf8 ? Hint::Utf8 : Hint::NotUtf8; }
+
     KanjiCode kanji() const { return kanji_; }
     // Characters that became 〓: on the way in (UTF-8 that Shift-JIS cannot
     // hold) and on the way out (Shift-JIS that UTF-8 output cannot hold).
-    std::uint64_t replaced() const { return replaced_; }
+    std::uint64_t replaced() const { return replacedOnLoad_ + replacedOnSave_; }
     LineBreakCode lineBreak() const { return lineBreakKnown_ ? lineBreak_ : LineBreakCode::CrLf; }
     // All the bytes the input gave, past a zero that ended the text too.
     std::uint64_t bytesRead() const { return read_; }
@@ -65,7 +75,9 @@ private:
     std::size_t utf8Checked_ = 0;
     bool utf8Wide_ = false, notUtf8_ = false;
     bool byteOrderMark_ = false, written_ = false;
-    std::uint64_t replaced_ = 0;
+    std::uint64_t replacedOnLoad_ = 0;
+    std::uint64_t replacedOnSave_ = 0;
+    enum class Hint { None, Utf8, NotUtf8 } hint_ = Hint::None;
     KanjiCode kanji_ = KanjiCode::JIS;
     LineBreakCode lineBreak_ = LineBreakCode::CrLf;
     bool lineBreakKnown_ = false;

@@ -22,6 +22,9 @@
 
 #include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "codec/bytes.h"
 #include "codec/cp932.h"
@@ -66,6 +69,19 @@ constexpr std::array<Lead, 256> kLeads = MakeLeads();
 
 inline bool IsContinuation(unsigned c) { return (c & 0xC0) == 0x80; }
 
+// The common case, a well-formed sequence of three bytes at t (four bytes
+// are read): its code point, or 0. 1110xxxx 10xxxxxx 10xxxxxx is tested in
+// one step; the shortest form and the surrogates on the code point.
+inline std::uint32_t ThreeBytes(const unsigned char* t)
+{
+    std::uint32_t w;
+    std::memcpy(&w, t, 4);
+    if ((w & 0x00C0C0F0u) != 0x008080E0u)
+        return 0;
+    const std::uint32_t u = (w & 0x0F) << 12 | (w >> 2 & 0x0FC0) | (w >> 16 & 0x3F);
+    return u >= 0x800 && (u & 0xF800) != 0xD800 ? u : 0;
+}
+
 // The character at t[i] (t[i] >= 0x80): its bytes go to *taken; kNone for
 // an ill-formed piece or a sequence cut off by `len` (then *cut is set).
 inline std::uint32_t Decode(const unsigned char* t, std::size_t i, std::size_t len, std::size_t* taken, bool* cut)
@@ -109,6 +125,60 @@ inline std::uint32_t Decode(const unsigned char* t, std::size_t i, std::size_t l
     return (b0 & 0x07u) << 18 | (b1 & 0x3F) << 12 | (b2 & 0x3F) << 6 | (b3 & 0x3F);
 }
 
+#if defined(__SSE2__)
+// Sixteen bytes at a time from a character boundary at i, by the masks of
+// their kinds: every continuation byte (80-BF) must stand where the lead
+// bytes before it want one, and no byte may be C0, C1 or F5-FF. The four
+// leads whose second byte has a narrower range (E0, ED, F0, F4) are left
+// to the single characters. Returns the boundary up to which the text is
+// well-formed; *wide when that part holds a character of three or four.
+std::size_t CheckBlocks(const unsigned char* t, std::size_t i, std::size_t length, bool* wide)
+{
+    const __m128i c0 = _mm_set1_epi8(static_cast<char>(0xC0)), c1 = _mm_set1_epi8(static_cast<char>(0xC1));
+    const __m128i df = _mm_set1_epi8(static_cast<char>(0xDF)), ef = _mm_set1_epi8(static_cast<char>(0xEF));
+    const __m128i f4 = _mm_set1_epi8(static_cast<char>(0xF4)), e0 = _mm_set1_epi8(static_cast<char>(0xE0));
+    const __m128i ed = _mm_set1_epi8(static_cast<char>(0xED)), f0 = _mm_set1_epi8(static_cast<char>(0xF0));
+    std::uint32_t carry = 0;  // continuation bytes the last block's leads still want, from bit 0
+    std::size_t boundary = i;
+    bool wideSince = false;
+    while (i + 16 <= length) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(b));
+        if (high == 0 && carry == 0) {
+            i += 16;
+            boundary = i;
+            continue;
+        }
+        // Signed compares: 80-BF lie below C0, which lies below the leads.
+        const unsigned cont = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi8(b, c0)));
+        const unsigned aboveC1 = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(b, c1))) & high;
+        const unsigned aboveDf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(b, df))) & high;
+        const unsigned aboveEf = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(b, ef))) & high;
+        const unsigned aboveF4 = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(b, f4))) & high;
+        const __m128i narrow = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, e0), _mm_cmpeq_epi8(b, ed)),
+                                            _mm_or_si128(_mm_cmpeq_epi8(b, f0), _mm_cmpeq_epi8(b, f4)));
+        const unsigned c0c1 = high & ~cont & ~aboveC1;
+        if (c0c1 | aboveF4 | static_cast<unsigned>(_mm_movemask_epi8(narrow)))
+            break;
+        const unsigned two = aboveC1 & ~aboveDf, three = aboveDf & ~aboveEf, four = aboveEf;
+        const std::uint32_t want = carry | (two | three | four) << 1 | (three | four) << 2 | four << 3;
+        if ((want & 0xFFFF) != cont)
+            break;
+        wideSince |= (three | four) != 0;
+        carry = want >> 16;
+        i += 16;
+        if (carry == 0) {
+            boundary = i;
+            *wide |= wideSince;
+            wideSince = false;
+        }
+    }
+    return boundary;
+}
+#else
+std::size_t CheckBlocks(const unsigned char*, std::size_t i, std::size_t, bool*) { return i; }
+#endif
+
 // Bytes of 0x80 and more in t[i, len): enough room for every stray byte to
 // become a pair.
 std::size_t HighBytes(const unsigned char* t, std::size_t i, std::size_t len)
@@ -131,7 +201,15 @@ Check CheckText(const char* text, std::size_t length)
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
     Check result{0, false, false};
     std::size_t i = 0;
+    std::size_t byCharacter = 0;  // below it, the blocks gave way to single characters
     while (i < length) {
+        if (i >= byCharacter) {
+            const std::size_t from = i;
+            i = CheckBlocks(t, i, length, &result.wide);
+            byCharacter = i + 32;  // past a block the blocks could not take
+            if (i > from)
+                continue;
+        }
         while (i + 8 <= length && !bytes::HasHighByte(bytes::Load64(t + i)))
             i += 8;
         if (i >= length)
@@ -140,6 +218,13 @@ Check CheckText(const char* text, std::size_t length)
             ++i;
             continue;
         }
+        // Kana and kanji come in runs of three-byte characters.
+        while (i + 4 <= length && ThreeBytes(t + i)) {
+            result.wide = true;
+            i += 3;
+        }
+        if (i >= length || t[i] < 0x80)
+            continue;
         std::size_t taken;
         bool cut;
         if (Decode(t, i, length, &taken, &cut) == cp932::kNone) {
@@ -181,6 +266,22 @@ std::size_t ToShiftJis(char* text, std::size_t from, std::size_t length, std::si
         while (i < stop) {
             // One-byte characters a word at a time.
             steps += bytes::CopyWords(t, &i, stop, t, &o, bytes::HasHighByte);
+            if (i >= stop)
+                break;
+            // Kana and kanji come in runs of three-byte characters with a
+            // Shift-JIS pair each.
+            const std::size_t end3 = len < 4 ? 0 : stop < len - 3 ? stop : len - 3;
+            while (i < end3) {
+                const std::uint32_t u3 = ThreeBytes(t + i);
+                const unsigned sj3 = u3 ? cp932::FromUnicode(u3) : 0;
+                if (sj3 < 0x100)
+                    break;
+                t[o] = static_cast<unsigned char>(sj3 >> 8);
+                t[o + 1] = static_cast<unsigned char>(sj3);
+                o += 2;
+                i += 3;
+                ++steps;
+            }
             if (i >= stop)
                 break;
             const unsigned char c = t[i];

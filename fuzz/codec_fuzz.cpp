@@ -63,6 +63,7 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
 {
     const reference::Result r1 = reference::LineBreaksOnLoad(file);
     const KanjiCode detected = DetectKanjiCode(r1.text.data(), r1.text.size());
+    Check((detected == KanjiCode::UTF8) == reference::IsUtf8(r1.text));
     const reference::Result r2 = reference::KanjiOnLoad(r1.text, detected);
 
     std::uint32_t rawSize, convertedSize;
@@ -117,6 +118,17 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
     Check(converter.kanji() == loaded.kanji && converter.lineBreak() == loaded.lineBreak);
     Check(converter.bytesRead() == file.size());
     Check(converter.replaced() == replacedOnLoad + (kanji == KanjiCode::UTF8 ? static_cast<std::uint64_t>(s2.code) : 0));
+
+    // A file: asked first whether it is UTF-8, then converted from the start.
+    Memory first{file.data(), file.size()}, again{file.data(), file.size()};
+    PiecewiseConverter scout(kanjiSetting, lineBreakSetting, piece);
+    const bool utf8 = scout.ScoutUtf8({&Memory::Read, &first});
+    Check(utf8 == (loaded.kanji == KanjiCode::UTF8));
+    std::string streamed;
+    PiecewiseConverter told(kanjiSetting, lineBreakSetting, piece);
+    told.KnowUtf8(utf8);
+    Check(told.Run({&Memory::Read, &again}, {&Memory::Write, &streamed}) == PiecewiseConverter::Done);
+    Check(streamed == s2.text && told.kanji() == loaded.kanji && told.replaced() == converter.replaced());
 }
 
 void Ignore(void*, int percent, std::uint32_t times)

@@ -236,6 +236,7 @@ int Run(const Options& opt)
     struct stat inputStat = {}, outputStat = {};
     std::FILE* in = stdin;
     std::int64_t size = -1;
+    bool utf8 = false;
     if (fromStdin) {
 #ifdef _WIN32
         _setmode(_fileno(stdin), _O_BINARY);
@@ -256,6 +257,16 @@ int Run(const Options& opt)
         if (size < 0 || !LoadBufferSizes(static_cast<std::uint64_t>(size), &rawSize, &convertedSize)) {
             std::fclose(in);
             return Fail(opt.input, "file too large", EC_NO_MEMORY);
+        }
+        // A file is read twice when it may be UTF-8: to its first fault or
+        // its end, and then to convert it a piece at a time. (Standard input
+        // is held instead, until its last byte shows the code.)
+        PiecewiseConverter scout(opt.kanji, opt.lineBreak, opt.piece);
+        utf8 = scout.ScoutUtf8({ReadFrom, in});
+        if (std::fseek(in, 0, SEEK_SET) != 0) {
+            std::string why = SystemErrorText(errno);
+            std::fclose(in);
+            return Fail(opt.input, why.c_str(), EC_IO_COUNT);
         }
     }
 
@@ -297,6 +308,8 @@ int Run(const Options& opt)
     }
     PiecewiseConverter converter(opt.kanji, opt.lineBreak, opt.piece);
     const PiecewiseConverter::Input input{ReadFrom, in};
+    if (!fromStdin)
+        converter.KnowUtf8(utf8);
     const PiecewiseConverter::Output output{WriteTo, out};
     int result = EC_SUCCESS;
     switch (converter.Run(input, output)) {

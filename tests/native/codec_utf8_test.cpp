@@ -13,6 +13,38 @@
 
 namespace {
 
+// Texts long enough for the sixteen-byte blocks, with every kind of
+// character and fault at every offset, against the plain reading.
+TEST(CheckUtf8, AgreesWithThePlainReading)
+{
+    const char* pieces[] = {
+        "abcdefgh", "a", "\n", "\xE3\x81\x82", "\xE6\xBC\xA2", "\xC2\xA7", "\xDF\xBF", "\xF0\x9F\x98\x80",
+        "\xF4\x8F\xBF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEF\xBF\xBF", "\xF0\x90\x80\x80",
+        // faults
+        "\x80", "\xBF", "\xC0\xAF", "\xC1\xBF", "\xF5\x80\x80\x80", "\xFF", "\xED\xA0\x80", "\xE0\x80\x80",
+        "\xF0\x80\x80\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xE3\x41", "\xC2",
+    };
+    const std::size_t kinds = sizeof pieces / sizeof pieces[0], faults = 13;
+    std::mt19937 rng(16);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const std::size_t n = rng() % 60;
+        for (std::size_t k = 0; k < n; ++k) {
+            // Faults are rare, so that long well-formed stretches occur.
+            const std::size_t kind = rng() % 40 == 0 ? kinds - faults + rng() % faults : rng() % (kinds - faults);
+            text += pieces[kind];
+        }
+        const utf8::Check got = utf8::CheckText(text.data(), text.size());
+        const reference::Utf8Check want = reference::CheckUtf8(text);
+        ASSERT_EQ(got.complete, want.complete) << Hex(text);
+        ASSERT_EQ(got.invalid, want.invalid) << Hex(text);
+        if (!want.invalid && want.complete == text.size()) {
+            ASSERT_EQ(got.wide, want.wide) << Hex(text);
+        }
+        ASSERT_EQ(utf8::IsUtf8Text(text.data(), text.size()), reference::IsUtf8(text)) << Hex(text);
+    }
+}
+
 struct LoadCase {
     const char* name;
     const char* in;

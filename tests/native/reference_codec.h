@@ -62,7 +62,8 @@ inline Result LineBreaksOnLoad(const std::string& data)
 }
 
 // One UTF-8 character at `i`: its code point, or -1 for an ill-formed piece
-// (of *taken bytes: a lead byte and the continuation bytes that fit it).
+// (of *taken bytes: a lead byte and the continuation bytes that fit it), -2
+// for a sequence that the end of the text cuts off.
 inline long Utf8At(const std::string& t, std::size_t i, std::size_t* taken)
 {
     auto b = [&](std::size_t k) -> unsigned { return k < t.size() ? static_cast<unsigned char>(t[k]) : 0x100u; };
@@ -76,6 +77,8 @@ inline long Utf8At(const std::string& t, std::size_t i, std::size_t* taken)
     long u = c & (n == 2 ? 0x1F : n == 3 ? 0x0F : 0x07);
     for (int k = 1; k < n; ++k) {
         const unsigned d = b(i + k);
+        if (d == 0x100)
+            return -2;
         if (d < 0x80 || d > 0xBF)
             return -1;
         u = u << 6 | (d & 0x3F);
@@ -87,6 +90,40 @@ inline long Utf8At(const std::string& t, std::size_t i, std::size_t* taken)
         *taken = k + 1;
     }
     return u;
+}
+
+// How far a text is well-formed UTF-8 (utf8::CheckText).
+struct Utf8Check {
+    std::size_t complete = 0;
+    bool invalid = false, wide = false;
+};
+
+inline Utf8Check CheckUtf8(const std::string& text)
+{
+    Utf8Check r;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t taken;
+        const long u = Utf8At(text, i, &taken);
+        if (u < 0) {
+            r.complete = i;
+            r.invalid = u == -1;
+            return r;
+        }
+        r.wide |= taken >= 3;
+        i += taken;
+    }
+    r.complete = text.size();
+    return r;
+}
+
+// The detection rule for UTF-8: a mark, or well-formed with a wide character.
+inline bool IsUtf8(const std::string& text)
+{
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return true;
+    const Utf8Check c = CheckUtf8(text);
+    return c.complete == text.size() && c.wide;
 }
 
 // UTF-8 to Shift-JIS: 〓 for what code page 932 lacks and for each
