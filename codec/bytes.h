@@ -4,6 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace bytes {
 
@@ -54,6 +57,54 @@ inline std::size_t CopyWords(const unsigned char* src, std::size_t* i, std::size
         from += 8;
         to += 8;
     }
+    const std::size_t copied = from - *i;
+    *i = from;
+    *o = to;
+    return copied;
+}
+
+// Copies from src + *i to dst + *o up to the first byte a or b, or until
+// less than a block is left before `end`; advances both positions and
+// returns the bytes copied. Whole blocks are stored past the byte found, so
+// dst is another buffer with room for 16 bytes beyond each position written
+// (the load's line-break pass has it: each byte read may become two).
+inline std::size_t CopyUntil(const unsigned char* src, std::size_t* i, std::size_t end, unsigned char* dst,
+                             std::size_t* o, unsigned char a, unsigned char b)
+{
+    std::size_t from = *i, to = *o;
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(static_cast<char>(a)), vb = _mm_set1_epi8(static_cast<char>(b));
+    while (from + 16 <= end) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + from));
+        const unsigned mark =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + to), v);
+        if (mark) {
+            const unsigned k = static_cast<unsigned>(__builtin_ctz(mark));
+            from += k;
+            to += k;
+            goto done;
+        }
+        from += 16;
+        to += 16;
+    }
+#endif
+    while (from + 8 <= end) {
+        const std::uint64_t w = Load64(src + from);
+        const std::uint64_t mark = MarkByte(w, a) | MarkByte(w, b);
+        Store64(dst + to, w);
+        if (mark) {
+            const unsigned k = FirstMarked(mark);
+            from += k;
+            to += k;
+            break;
+        }
+        from += 8;
+        to += 8;
+    }
+#if defined(__SSE2__)
+done:
+#endif
     const std::size_t copied = from - *i;
     *i = from;
     *o = to;

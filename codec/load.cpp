@@ -54,22 +54,8 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, 
         const std::size_t stop = tracker.BeginRun(i, end);
         std::uint64_t steps = 0;
         while (i < stop) {
-            // Copy a word at a time up to the next CR or LF.
-            while (i + 8 <= stop) {
-                std::uint64_t w = bytes::Load64(src + i);
-                std::uint64_t mark = bytes::MarkByte(w, CR) | bytes::MarkByte(w, LF);
-                bytes::Store64(dst + o, w);
-                if (mark) {
-                    unsigned k = bytes::FirstMarked(mark);
-                    i += k;
-                    o += k;
-                    steps += k;
-                    break;
-                }
-                i += 8;
-                o += 8;
-                steps += 8;
-            }
+            // Many bytes at a time up to the next CR or LF.
+            steps += bytes::CopyUntil(src, &i, stop, dst, &o, CR, LF);
             if (i >= stop)
                 break;
             unsigned char c = src[i];
