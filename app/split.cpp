@@ -50,14 +50,15 @@ void ReplaceSelection(HWND pane, const char* text) { SendMessageA(pane, EM_REPLA
 void ReplaceSelection(HWND pane, const WCHAR* text) { SendMessageW(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text)); }
 
 // A pane's text into `into`, sized from the length expected so that the
-// length need not be asked for first; asked only when it does not fit.
+// length need not be asked for first; asked only when it does not fit. A
+// buffer grows with room to spare, so that typing does not make it move.
 template <typename Unit>
 void ReadPane(HWND pane, std::size_t expected, PaneText<Unit>* into)
 {
     std::size_t size = expected + expected / 16 + 4096;
     for (;;) {
         if (into->units.size() < size)
-            into->units.resize(size);
+            into->units.resize(size + size / 8);
         LRESULT got = GetText(pane, into->units.data(), into->units.size());
         std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
         if (n + 1 < into->units.size()) {
@@ -183,6 +184,10 @@ ErrorCode CopyChange(HWND source, HWND target, PaneText<Unit>* known, PaneText<U
         return result;
     }
     std::swap(*known, *fresh);
+    // The next key reads into the other buffer: it is made as large now (a
+    // new view or a load costs far more) rather than on that key.
+    if (fresh->units.size() < known->units.size())
+        fresh->units.resize(known->units.size());
     if (source != AppState.hwndEdit)
         SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
     return EC_SUCCESS;
