@@ -504,4 +504,27 @@ TEST_F(FilesTest, Utf8CharactersOutsideShiftJisAreCountedAndTheDocumentIsNew)
     EXPECT_STREQ(AppState.filePath, DataFile("utf8-lf.txt").c_str());
 }
 
+// A document opened from UTF-8 is saved in any other code like any other.
+TEST_F(FilesTest, Utf8DocumentSavesInEachOtherCode)
+{
+    Start();
+    const std::string folder = TestFolder();
+    const struct {
+        UINT item;
+        const char* peer;
+    } codes[] = {{IDM_KANJI_SJIS, "sjis-crlf.txt"}, {IDM_KANJI_EUC, "euc-crlf.txt"}, {IDM_KANJI_JIS, "jis-crlf.txt"}};
+    for (const auto& c : codes) {
+        ASSERT_EQ(OpenDocument(main_, DataFile("utf8bom-lf.txt").c_str(), true), EC_SUCCESS);
+        Command(c.item);
+        Command(IDM_LB_WINDOWS);
+        const std::string path = folder + c.peer;
+        Answerer answers;
+        answers.Type(path);
+        Command(IDM_SAVE);
+        Pump();
+        EXPECT_EQ(answers.unexpected, 0);
+        EXPECT_TRUE(ReadFileBytes(path) == ReadFileBytes(DataFile(c.peer))) << c.peer;
+    }
+}
+
 }  // namespace
