@@ -42,7 +42,7 @@ echo
 echo "== peak memory of the converter (/usr/bin/time -v)"
 /usr/bin/time -v "$CONVERT" --kanji=sjis --linebreak=crlf "$TEXT" - 2>&1 >/dev/null |
     grep -E "Maximum resident|Elapsed" || true
-echo "UTF-8 input (held whole until its last byte shows it is UTF-8 throughout):"
+echo "UTF-8 input (read to its end to be sure it is UTF-8, then again to convert it):"
 /usr/bin/time -v "$CONVERT" --kanji=sjis --linebreak=crlf "$UTEXT" - 2>&1 >/dev/null |
     grep -E "Maximum resident|Elapsed" || true
 echo

@@ -63,6 +63,35 @@ inline std::size_t CopyWords(const unsigned char* src, std::size_t* i, std::size
     return copied;
 }
 
+// The first position from i on, before `end`, of a byte of 0x80 or more or
+// (when `alsoStop`) of the byte `stop`; at most `end`.
+inline std::size_t SkipPlain(const unsigned char* t, std::size_t i, std::size_t end, unsigned char stop, bool alsoStop)
+{
+#if defined(__SSE2__)
+    const __m128i vs = _mm_set1_epi8(static_cast<char>(stop));
+    while (i + 16 <= end) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        unsigned mark = static_cast<unsigned>(_mm_movemask_epi8(v));
+        if (alsoStop)
+            mark |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vs)));
+        if (mark)
+            return i + static_cast<unsigned>(__builtin_ctz(mark));
+        i += 16;
+    }
+#endif
+    const std::uint64_t stopMark = alsoStop ? ~std::uint64_t{0} : 0;
+    while (i + 8 <= end) {
+        const std::uint64_t w = Load64(t + i);
+        const std::uint64_t mark = (w & kHigh) | (MarkByte(w, stop) & stopMark);
+        if (mark)
+            return i + FirstMarked(mark);
+        i += 8;
+    }
+    while (i < end && t[i] < 0x80 && !(alsoStop && t[i] == stop))
+        ++i;
+    return i;
+}
+
 // Copies from src + *i to dst + *o up to the first byte a or b, or until
 // less than a block is left before `end`; advances both positions and
 // returns the bytes copied. Whole blocks are stored past the byte found, so

@@ -139,7 +139,7 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
     PercentTracker tracker(len, progress);
     // Most texts hold no ESC at all: their one-byte runs are then skipped
     // by the high bit alone.
-    const std::uint64_t escMark = std::memchr(t, ESC, len) ? ~std::uint64_t{0} : 0;
+    const bool hasEsc = std::memchr(t, ESC, len) != nullptr;
 
     while (i < len) {
         const std::size_t stop = tracker.BeginRun(i, len);
@@ -152,24 +152,12 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
                 const std::size_t from = i;
                 const std::size_t fast = std::min(stop, len - 1);  // a pair's second byte is in the text
                 while (i < fast) {
-                    if (i + 8 <= fast) {
-                        std::uint64_t w = bytes::Load64(t + i);
-                        std::uint64_t mark = (w & bytes::kHigh) | (bytes::MarkByte(w, ESC) & escMark);
-                        if (!mark) {
-                            i += 8;
-                            continue;
-                        }
-                        i += bytes::FirstMarked(mark);
-                        if (i >= fast)
-                            break;
-                    }
+                    i = bytes::SkipPlain(t, i, fast, ESC, hasEsc);
+                    if (i >= fast)
+                        break;
                     unsigned a = t[i];
-                    if (a < 0x80) {
-                        if (a == ESC)
-                            break;
-                        ++i;
-                        continue;
-                    }
+                    if (a < 0x80)
+                        break;  // ESC: the general step below obeys it
                     // Japanese comes in runs of pairs: four at a time while
                     // they last, then one by one.
                     std::uint64_t converted;
