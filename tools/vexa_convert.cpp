@@ -51,7 +51,8 @@ const char kUsage[] =
 constexpr int kReplacedStatus = 5;
 
 struct Options {
-    std::size_t piece = 256 * 1024;  // bytes read at a time (--piece-size, for tests)
+    std::size_t piece = 64 * 1024;  // bytes read at a time (--piece-size, for tests): a piece and its
+                                    // converted forms stay in the second-level cache
     KanjiCode kanji = KanjiCode::Auto;
     LineBreakCode lineBreak = LineBreakCode::Auto;
     const char* input = nullptr;
