@@ -22,6 +22,17 @@ void NameDocument(HWND window, const char* path)
     ShowDocumentTitle(window);
 }
 
+// A box that tells how many characters became 〓; `format` holds one %lu
+// (a count beyond 32 bits is shown as the largest that fits) and may hold
+// one %s, given `name`.
+void ShowReplacedCount(HWND window, const char* format, std::uint64_t replaced, const char* name,
+                       const char* caption)
+{
+    char text[256];
+    wsprintfA(text, format, static_cast<unsigned long>(replaced < 0xFFFFFFFFu ? replaced : 0xFFFFFFFFu), name);
+    MessageBoxA(window, text, caption, MB_ICONWARNING);
+}
+
 }  // namespace
 
 const char kNewDocumentName[] = "NewFile.txt";
@@ -54,11 +65,10 @@ ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure)
     // document is a new one, so that no save overwrites the file with the
     // replaced text unless the user names it.
     NameDocument(window, kNewDocumentName);
-    char text[256];
-    wsprintfA(text, "Shift-JIS で表せない文字 %lu 個を 〓 に置き換えました。\r\n"
-                    "元のファイルを上書きしないよう、文書は %s になりました。",
-              static_cast<unsigned long>(replaced < 0xFFFFFFFFu ? replaced : 0xFFFFFFFFu), kNewDocumentName);
-    MessageBoxA(window, text, "ファイルの読み込み", MB_ICONWARNING);
+    ShowReplacedCount(window,
+                      "Shift-JIS で表せない文字 %lu 個を 〓 に置き換えました。\r\n"
+                      "元のファイルを上書きしないよう、文書は %s になりました。",
+                      replaced, kNewDocumentName, "ファイルの読み込み");
     return EC_SUCCESS;
 }
 
@@ -70,12 +80,9 @@ ErrorCode SaveDocument(HWND window, const char* path)
         NameDocument(window, path);
         // Bytes of the text that are no character of code page 932 have no
         // UTF-8; they were written as 〓, which the user is told.
-        if (replaced > 0) {
-            char text[256];
-            wsprintfA(text, "文字として読めないバイト列 %lu 個を 〓 として保存しました。",
-                      static_cast<unsigned long>(replaced < 0xFFFFFFFFu ? replaced : 0xFFFFFFFFu));
-            MessageBoxA(window, text, "ファイルの保存", MB_ICONWARNING);
-        }
+        if (replaced > 0)
+            ShowReplacedCount(window, "文字として読めないバイト列 %lu 個を 〓 として保存しました。", replaced, "",
+                              "ファイルの保存");
     } else if (SaveKeptCopy()[0]) {
         // The new text survives in a file of its own: the box says where.
         std::string text = std::string(ErrorMessageText(result)) + "\r\n\r\n保存する内容は次のファイルに残っています：\r\n" +

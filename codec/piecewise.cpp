@@ -42,11 +42,8 @@ PiecewiseConverter::Status PiecewiseConverter::Run(const Input& in, const Output
     while (!atEnd) {
         if (!Read(in, whole_ ? 4 * piece_ : piece_, &atEnd))
             return tooLarge_ ? TooLarge : ReadFailed;
-        if (!started_) {
-            if (length_ < kMacBinaryHeader + utf8::kByteOrderMarkLength && !atEnd)
-                continue;
-            Start();
-        }
+        if (!StartWhenReady(atEnd))
+            continue;
         std::size_t cut = atEnd ? length_ : CutPoint();
         // A byte-order mark alone still makes an output of its own.
         if (cut == 0 && !(atEnd && byteOrderMark_ && !written_))
@@ -106,6 +103,18 @@ bool PiecewiseConverter::Read(const Input& in, std::size_t want, bool* atEnd)
     return true;
 }
 
+// Starts once enough bytes are there for a header and a mark after it, or
+// at the end; false until then.
+bool PiecewiseConverter::StartWhenReady(bool atEnd)
+{
+    if (!started_) {
+        if (length_ < kMacBinaryHeader + utf8::kByteOrderMarkLength && !atEnd)
+            return false;
+        Start();
+    }
+    return true;
+}
+
 // The first bytes are there (enough for a header and a mark after it):
 // skips a MacBinary header, ends the text at its first zero, takes off a
 // UTF-8 byte-order mark, and takes the kanji code from the first piece
@@ -144,13 +153,10 @@ bool PiecewiseConverter::ScoutUtf8(const Input& in)
     while (!atEnd) {
         if (!Read(in, piece_, &atEnd))
             return false;  // the run that follows meets the same failure
-        if (!started_) {
-            if (length_ < kMacBinaryHeader + utf8::kByteOrderMarkLength && !atEnd)
-                continue;
-            Start();
-            if (decided_)
-                return kanji_ == KanjiCode::UTF8;
-        }
+        if (!StartWhenReady(atEnd))
+            continue;
+        if (decided_)
+            return kanji_ == KanjiCode::UTF8;  // a mark; or the other codes, after a fault
         Decide();
         if (notUtf8_)
             return false;

@@ -55,6 +55,7 @@ public:
 
 private:
     bool Read(const Input& in, std::size_t want, bool* atEnd);
+    bool StartWhenReady(bool atEnd);
     void Start();
     void Decide();
     std::size_t CutPoint();

@@ -265,6 +265,18 @@ std::size_t CheckWholeBlocks(const unsigned char* t, std::size_t i, std::size_t 
     return i;
 }
 
+// Writes Shift-JIS `sj` (one byte below 0x100, else a pair) at t + *o.
+inline void PutShiftJis(unsigned char* t, std::size_t* o, unsigned sj)
+{
+    if (sj < 0x100) {
+        t[(*o)++] = static_cast<unsigned char>(sj);
+    } else {
+        t[*o] = static_cast<unsigned char>(sj >> 8);
+        t[*o + 1] = static_cast<unsigned char>(sj);
+        *o += 2;
+    }
+}
+
 // Bytes of 0x80 and more in t[i, len): enough room for every stray byte to
 // become a pair.
 std::size_t HighBytes(const unsigned char* t, std::size_t i, std::size_t len)
@@ -279,7 +291,7 @@ std::size_t HighBytes(const unsigned char* t, std::size_t i, std::size_t len)
 
 bool StartsWithByteOrderMark(const char* text, std::size_t length)
 {
-    return length >= kByteOrderMarkLength && std::memcmp(text, "\xEF\xBB\xBF", kByteOrderMarkLength) == 0;
+    return length >= kByteOrderMarkLength && std::memcmp(text, kByteOrderMark, kByteOrderMarkLength) == 0;
 }
 
 Check CheckText(const char* text, std::size_t length)
@@ -362,9 +374,7 @@ std::size_t ToShiftJis(char* text, std::size_t from, std::size_t length, std::si
                 const unsigned sj3 = u3 ? cp932::FromUnicode(u3) : 0;
                 if (sj3 < 0x100)
                     break;
-                t[o] = static_cast<unsigned char>(sj3 >> 8);
-                t[o + 1] = static_cast<unsigned char>(sj3);
-                o += 2;
+                PutShiftJis(t, &o, sj3);
                 i += 3;
                 ++steps;
             }
@@ -400,13 +410,7 @@ std::size_t ToShiftJis(char* text, std::size_t from, std::size_t length, std::si
                 len += extra;
                 shift += extra;
             }
-            if (need == 1) {
-                t[o++] = static_cast<unsigned char>(sj);
-            } else {
-                t[o] = static_cast<unsigned char>(sj >> 8);
-                t[o + 1] = static_cast<unsigned char>(sj);
-                o += 2;
-            }
+            PutShiftJis(t, &o, sj);
             i += taken;
         }
         tracker.EndRun(steps);
@@ -429,7 +433,7 @@ std::size_t FromShiftJis(const char* text, std::size_t length, char* output, std
     std::size_t i = 0, o = 0;
     std::uint64_t count = 0;
     if (byteOrderMark && last >= kByteOrderMarkLength) {
-        std::memcpy(out, "\xEF\xBB\xBF", kByteOrderMarkLength);
+        std::memcpy(out, kByteOrderMark, kByteOrderMarkLength);
         o = kByteOrderMarkLength;
     }
     PercentTracker tracker(length, progress);
@@ -453,7 +457,7 @@ std::size_t FromShiftJis(const char* text, std::size_t length, char* output, std
                 continue;
             }
             std::uint32_t u;
-            if (sjis::IsLead(c) && i + 1 < length && sjis::IsTrail(t[i + 1])) {
+            if (i + 1 < length && sjis::IsPair(c, t[i + 1])) {
                 u = cp932::PairToUnicode(c, t[i + 1]);
                 i += 2;
             } else {

@@ -10,6 +10,7 @@
 namespace utf8 {
 
 // EF BB BF at the start of a file.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kByteOrderMarkLength = 3;
 bool StartsWithByteOrderMark(const char* text, std::size_t length);
 

@@ -21,6 +21,15 @@ struct Result {
 
 inline int Percent(std::uint64_t i, std::uint64_t len) { return static_cast<int>(i * 100 / len); }
 
+// A step at position i: the meter is advanced when its percentage is a
+// multiple of 5.
+inline void Step(Result* r, std::uint64_t i, std::uint64_t len)
+{
+    const int p = Percent(i, len);
+    if (p % 5 == 0)
+        r->advances.push_back(p);
+}
+
 inline Result LineBreaksOnLoad(const std::string& data)
 {
     Result r;
@@ -51,11 +60,8 @@ inline Result LineBreaksOnLoad(const std::string& data)
                 r.text += static_cast<char>(c);
             ++i;
         }
-        if (len > 0) {
-            int p = Percent(i, len);
-            if (p % 5 == 0)
-                r.advances.push_back(p);
-        }
+        if (len > 0)
+            Step(&r, i, len);
     }
     r.code = code ? code : 4;
     return r;
@@ -135,9 +141,7 @@ inline Result Utf8OnLoad(const std::string& text, bool skipMark)
     std::size_t i = skipMark ? 3 : 0;
     const std::size_t len = text.size();
     while (i < len) {
-        int p = Percent(i, len);
-        if (p % 5 == 0)
-            r.advances.push_back(p);
+        Step(&r, i, len);
         std::size_t taken;
         long u = Utf8At(text, i, &taken);
         unsigned sj = u < 0 ? 0 : cp932::FromUnicode(static_cast<std::uint32_t>(u));
@@ -164,9 +168,7 @@ inline Result Utf8OnSave(const std::string& text, bool mark)
     const std::size_t len = text.size();
     std::size_t i = 0;
     while (i < len) {
-        int p = Percent(i, len);
-        if (p % 5 == 0)
-            r.advances.push_back(p);
+        Step(&r, i, len);
         const unsigned char c = static_cast<unsigned char>(text[i]);
         const unsigned char d = i + 1 < len ? static_cast<unsigned char>(text[i + 1]) : 0;
         std::uint32_t u;
@@ -214,9 +216,7 @@ inline Result KanjiOnLoad(const std::string& text, KanjiCode detected)
     bool mode = false;
     std::size_t i = 0;
     while (i < len) {
-        int p = Percent(i, len);
-        if (p % 5 == 0)
-            r.advances.push_back(p);
+        Step(&r, i, len);
         unsigned c1 = at(i), c2 = at(i + 1);
         if (mode && c1 >= 0x21 && c2 <= 0x7E) { c1 |= 0x80; c2 |= 0x80; }
         if (c1 >= 0xA1 && c2 <= 0xFE) {
@@ -252,9 +252,7 @@ inline Result LineBreaksOnSave(const std::string& text, LineBreakCode target)
     const std::size_t len = text.size();
     std::size_t i = 0;
     while (i < len) {
-        int p = Percent(i, len);
-        if (p % 5 == 0)
-            r.advances.push_back(p);
+        Step(&r, i, len);
         if (text[i] == '\r') {
             i += (i + 1 < len && text[i + 1] == '\n') ? 2 : 1;
             r.text += target == LineBreakCode::LfCr ? "\n\r" : target == LineBreakCode::Cr ? "\r" : "\n";
@@ -275,9 +273,7 @@ inline Result KanjiOnSave(const std::string& text, KanjiCode target, bool mark =
     bool mode = false;
     std::size_t i = 0;
     while (i < len) {
-        int p = Percent(i, len);
-        if (p % 5 == 0)
-            r.advances.push_back(p);
+        Step(&r, i, len);
         unsigned c1 = at(i), c2 = at(i + 1);
         bool lead = (c1 >= 0x81 && c1 <= 0x9F) || (c1 >= 0xE0 && c1 <= 0xFE);
         bool trail = (c2 >= 0x40 && c2 <= 0x7E) || (c2 >= 0x80 && c2 <= 0xFC);
