@@ -152,6 +152,15 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
                 const std::size_t from = i;
                 const std::size_t fast = std::min(stop, len - 1);  // a pair's second byte is in the text
                 while (i < fast) {
+#if defined(__SSE2__)
+                    // Sixteen bytes at a time, plain and pairs alike; what
+                    // the blocks leave goes by the steps below.
+                    const std::size_t blocked = sjis::FromEucBlocks(t, i, fast, hasEsc, &pairs);
+                    if (blocked != i) {
+                        i = blocked;
+                        continue;
+                    }
+#endif
                     i = bytes::SkipPlain(t, i, fast, ESC, hasEsc);
                     if (i >= fast)
                         break;

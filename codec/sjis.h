@@ -18,6 +18,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace sjis {
 
@@ -128,6 +131,108 @@ inline bool FromEuc4(std::uint64_t euc, std::uint64_t* sjis)
     *sjis = s1 | (s2 << 8);
     return true;
 }
+
+#if defined(__SSE2__)
+namespace block {
+
+// Bit k of a 16-bit mask as all ones or zeros in byte k.
+inline __m128i ExpandMask(unsigned mask)
+{
+    __m128i x = _mm_cvtsi32_si128(static_cast<int>(mask));
+    x = _mm_unpacklo_epi8(x, x);
+    x = _mm_unpacklo_epi16(x, x);
+    x = _mm_unpacklo_epi32(x, x);
+    const __m128i bits = _mm_set1_epi64x(static_cast<long long>(0x8040201008040201ull));
+    return _mm_cmpeq_epi8(_mm_and_si128(x, bits), bits);
+}
+
+inline __m128i Select(__m128i mask, __m128i yes, __m128i no)
+{
+    return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+}
+
+// Bits set in a 16-bit mask.
+inline unsigned Count16(unsigned x)
+{
+    x = x - ((x >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return (x + (x >> 8)) & 0x1Fu;
+}
+
+// FromJis byte by byte: the lead from the first byte alone, the trail
+// from the second and the first byte's parity (`before` holds, in each
+// byte, the byte before it). Only A1-FE is meaningful.
+inline __m128i FromEucLeads(__m128i v)
+{
+    const __m128i half = _mm_add_epi8(_mm_avg_epu8(_mm_and_si128(v, _mm_set1_epi8(0x7F)), _mm_setzero_si128()),
+                                      _mm_set1_epi8(0x70));  // 81-AF: below zero as signed
+    return _mm_add_epi8(half, _mm_and_si128(_mm_cmpgt_epi8(half, _mm_set1_epi8(static_cast<char>(0x9F))),
+                                            _mm_set1_epi8(0x40)));  // from A0 on, plus 40
+}
+
+inline __m128i FromEucTrails(__m128i v, __m128i before)
+{
+    const __m128i j2 = _mm_and_si128(v, _mm_set1_epi8(0x7F));
+    const __m128i one = _mm_set1_epi8(1);
+    const __m128i odd = _mm_cmpeq_epi8(_mm_and_si128(before, one), one);
+    // Even rows: j2 + 7E. Odd rows: j2 + 1F, and one more from 60 on (7F is skipped).
+    const __m128i base = Select(odd, _mm_set1_epi8(0x1F), _mm_set1_epi8(0x7E));
+    const __m128i skip = _mm_and_si128(odd, _mm_cmpgt_epi8(j2, _mm_set1_epi8(0x5F)));
+    return _mm_sub_epi8(_mm_add_epi8(j2, base), skip);
+}
+
+}  // namespace block
+
+// EUC text from t + i, where a character begins, converted in place sixteen
+// bytes at a time until fewer than sixteen are left before `end` or a
+// block holds a byte the byte-wise rule must see: 80-A0 or FF, ESC when
+// `stopAtEsc`, or a first byte A1-FE whose second is below 0x80. Returns
+// where that rule takes over (a character begins there) and adds the pairs
+// converted to *pairs. Runs of bytes A1-FE pair up from their start, as
+// the byte-wise rule pairs them. A pair may span two blocks: its first byte
+// is converted with the first block and put back when the second is left to
+// that rule. Blocks go at a fixed stride, so that the next load never waits
+// for this block's answer.
+inline std::size_t FromEucBlocks(unsigned char* t, std::size_t i, std::size_t end, bool stopAtEsc,
+                                 std::uint64_t* pairs)
+{
+    const __m128i esc = _mm_set1_epi8(stopAtEsc ? 0x1B : -1);
+    __m128i previous = _mm_setzero_si128();
+    unsigned carry = 0;  // bit 0: the block's first byte ends a pair begun before it
+    std::uint64_t count = 0;
+    for (; i + 16 <= end; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
+        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+        const unsigned odd = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(static_cast<char>(0xA1))),
+                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(-1)), _mm_cmpeq_epi8(v, esc)))));
+        // The runs that start at an even position vanish when their first
+        // bit is added: each run's carry ends in the zero after it.
+        const unsigned h = high & ~carry;
+        const unsigned starts = h & ~(h << 1);
+        const unsigned evenRuns = h & ~(h + (starts & 0x5555u));
+        const unsigned leads = (evenRuns & 0x5555u) | (h & ~evenRuns & 0xAAAAu);
+        const unsigned trails = (h & ~leads) | carry;
+        if (odd | (leads & ~(trails >> 1) & 0x7FFFu) | (carry & ~high))
+            break;
+        const __m128i before = _mm_or_si128(_mm_slli_si128(v, 1), _mm_srli_si128(previous, 15));
+        __m128i out = block::Select(block::ExpandMask(trails), block::FromEucTrails(v, before), v);
+        out = block::Select(block::ExpandMask(leads), block::FromEucLeads(v), out);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(t + i), out);
+        count += block::Count16(leads);
+        carry = leads >> 15;
+        previous = v;
+    }
+    if (carry) {
+        --i;  // the pair across the last block done is left to the byte-wise rule
+        t[i] = static_cast<unsigned char>(static_cast<unsigned>(_mm_extract_epi16(previous, 7)) >> 8);
+        --count;
+    }
+    *pairs += count;
+    return i;
+}
+#endif
 
 // Detection's evidence. A first byte 80-A0 with a Shift-JIS trail occurs
 // only in Shift-JIS; A1-DF followed by A1-FE reads as an EUC pair.

@@ -147,6 +147,48 @@ TEST(Load, AgreesWithReferenceOnRandomFiles)
     }
 }
 
+// EUC as it comes: runs of one-byte characters and of pairs, of every
+// length, so that runs begin, end and break off at every offset of the
+// sixteen-byte blocks; now and then a byte the blocks leave to the byte-wise
+// rule (a pair's first byte before a one-byte character, SS2, FF, ESC, a
+// second byte 80-A0). Same text and same advances as the reference.
+TEST(Load, EucRunsAcrossBlocksAgreeWithReference)
+{
+    std::mt19937 rng(2026);
+    const unsigned char odd[] = {0x8E, 0x8F, 0x80, 0xA0, 0xFF, 0x1B};
+    for (int round = 0; round < 4000; ++round) {
+        Bytes text;
+        const std::size_t n = 16 + rng() % 300;
+        const int disturb = round % 4 == 0 ? 0 : 40;
+        while (text.size() < n) {
+            const std::size_t run = rng() % 24;
+            if (rng() % 2) {
+                for (std::size_t k = 0; k < run; ++k)
+                    text += static_cast<char>(" aZ\r\n~"[rng() % 6]);
+            } else {
+                for (std::size_t k = 0; k < 2 * run; ++k)
+                    text += static_cast<char>(0xA1 + rng() % 94);
+                if (rng() % 5 == 0)
+                    text += static_cast<char>(0xA1 + rng() % 94);  // odd: its last byte pairs on
+            }
+            if (disturb && rng() % disturb == 0)
+                text += static_cast<char>(odd[rng() % sizeof odd]);
+        }
+        std::vector<char> buf(text.begin(), text.end());
+        buf.resize(text.size() + 2, 0);
+        RecordingSink sink;
+        std::size_t length = 0;
+        const bool tracked = round % 2 == 0;
+        ConvertKanjiOnLoadAs(KanjiCode::EUC, buf.data(), text.size(), buf.size(), tracked ? &sink.sink : nullptr,
+                             &length);
+        const reference::Result want = reference::KanjiOnLoad(text, KanjiCode::EUC);
+        ASSERT_EQ(Hex(Bytes(buf.data(), length)), Hex(want.text)) << Hex(text);
+        if (tracked) {
+            ASSERT_EQ(sink.advances, want.advances) << Hex(text);
+        }
+    }
+}
+
 TEST(Load, ShortTargetIsNeverOverrun)
 {
     Bytes file = "a\nb\nc\nd\n";
