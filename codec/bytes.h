@@ -37,6 +37,15 @@ inline std::uint64_t MarkByte(std::uint64_t w, unsigned char b)
     return (x - kOnes) & ~x & kHigh;
 }
 
+// Bits set in a 16-bit mask (a block's byte mask), without needing POPCNT.
+inline unsigned CountBits16(unsigned x)
+{
+    x = x - ((x >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return (x + (x >> 8)) & 0x1Fu;
+}
+
 // Index of the first marked byte of a non-zero mark (words are little-endian
 // on every target of this program).
 inline unsigned FirstMarked(std::uint64_t mark) { return static_cast<unsigned>(__builtin_ctzll(mark)) >> 3; }

@@ -17,6 +17,72 @@ constexpr unsigned char ESC = 0x1B;
 
 constexpr std::size_t kMacBinaryHeader = 128;
 
+#if defined(__SSE2__)
+// The load's line breaks sixteen bytes at a time from src + *i to dst + *o,
+// while at least 32 bytes are left before `end`, for the two kinds of block
+// most texts are made of: no CR at all (each LF becomes CR LF), or CR LF
+// pairs only (copied as they are). Stops before any other block (a lone CR,
+// a lone LF among CR LF, LF CR) and leaves it to the byte-wise steps.
+// Advances both positions past whole steps, sets *code at the first line
+// break when it is still 0, and returns the steps taken. Writes up to 32
+// bytes beyond the output, as the byte-wise copy does.
+std::uint64_t LineBreakBlocks(const unsigned char* src, std::size_t* i, std::size_t end, unsigned char* dst,
+                              std::size_t* o, int* code)
+{
+    const __m128i cr = _mm_set1_epi8(CR), lf = _mm_set1_epi8(LF);
+    std::size_t from = *i, to = *o;
+    std::uint64_t steps = 0;
+    unsigned carry = 0;  // bit 0: the block's first byte is the LF of a CR LF begun before it
+    for (; from + 32 <= end; from += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + from));
+        const unsigned crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+        const unsigned lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+        const unsigned next = src[from + 16];
+        if (crs == 0) {
+            if (carry || ((lfs >> 15) && next == CR))
+                break;  // a CR LF's LF alone here, or LF CR across blocks
+            // From each LF on, the block is written one byte later, after
+            // a CR. The first LF goes without a branch (a block without one
+            // writes only past its end), the rare others one by one.
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + to), v);
+            unsigned k = static_cast<unsigned>(__builtin_ctz(lfs | 0x10000u));
+            dst[to + k] = CR;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + to + k + 1),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + from + k)));
+            unsigned extra = lfs != 0;
+            for (unsigned m = lfs & (lfs - 1); m; m &= m - 1) {
+                k = static_cast<unsigned>(__builtin_ctz(m));
+                dst[to + k + extra] = CR;
+                ++extra;
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + to + k + extra),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + from + k)));
+            }
+            if (!*code && extra)
+                *code = static_cast<int>(LineBreakCode::Lf);
+            to += 16 + extra;
+            steps += 16;
+        } else {
+            const unsigned crThenLf = (lfs >> 1) | (next == LF ? 0x8000u : 0u);
+            if ((crs & ~crThenLf) || (lfs & ~((crs << 1) | carry)))
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + to), v);
+            if (!*code)
+                *code = static_cast<int>(LineBreakCode::CrLf);
+            to += 16;
+            steps += 16 - bytes::CountBits16(lfs);
+            carry = crs >> 15;
+        }
+    }
+    if (carry) {
+        dst[to++] = LF;  // the pair's LF, in the next block, is part of its step
+        ++from;
+    }
+    *i = from;
+    *o = to;
+    return steps;
+}
+#endif
+
 
 }  // namespace
 
@@ -54,6 +120,9 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, 
         const std::size_t stop = tracker.BeginRun(i, end);
         std::uint64_t steps = 0;
         while (i < stop) {
+#if defined(__SSE2__)
+            steps += LineBreakBlocks(src, &i, stop, dst, &o, &code);
+#endif
             // Many bytes at a time up to the next CR or LF.
             steps += bytes::CopyUntil(src, &i, stop, dst, &o, CR, LF);
             if (i >= stop)

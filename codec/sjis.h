@@ -18,6 +18,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+
+#include "codec/bytes.h"
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -151,15 +153,6 @@ inline __m128i Select(__m128i mask, __m128i yes, __m128i no)
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
 }
 
-// Bits set in a 16-bit mask.
-inline unsigned Count16(unsigned x)
-{
-    x = x - ((x >> 1) & 0x5555u);
-    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
-    x = (x + (x >> 4)) & 0x0F0Fu;
-    return (x + (x >> 8)) & 0x1Fu;
-}
-
 // FromJis byte by byte: the lead from the first byte alone, the trail
 // from the second and the first byte's parity (`before` holds, in each
 // byte, the byte before it). Only A1-FE is meaningful.
@@ -220,7 +213,7 @@ inline std::size_t FromEucBlocks(unsigned char* t, std::size_t i, std::size_t en
         __m128i out = block::Select(block::ExpandMask(trails), block::FromEucTrails(v, before), v);
         out = block::Select(block::ExpandMask(leads), block::FromEucLeads(v), out);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(t + i), out);
-        count += block::Count16(leads);
+        count += bytes::CountBits16(leads);
         carry = leads >> 15;
         previous = v;
     }
