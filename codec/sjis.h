@@ -182,7 +182,7 @@ inline __m128i FromEucTrails(__m128i v, __m128i before)
 // block holds a byte the byte-wise rule must see: 80-A0 or FF, ESC when
 // `stopAtEsc`, or a first byte A1-FE whose second is below 0x80. Returns
 // where that rule takes over (a character begins there) and adds the pairs
-// converted to *pairs. Runs of bytes A1-FE pair up from their start, as
+// converted to *pairs (when given). Runs of bytes A1-FE pair up from their start, as
 // the byte-wise rule pairs them. A pair may span two blocks: its first byte
 // is converted with the first block and put back when the second is left to
 // that rule. Blocks go at a fixed stride, so that the next load never waits
@@ -209,20 +209,25 @@ inline std::size_t FromEucBlocks(unsigned char* t, std::size_t i, std::size_t en
         const unsigned trails = (h & ~leads) | carry;
         if (odd | (leads & ~(trails >> 1) & 0x7FFFu) | (carry & ~high))
             break;
+        // Every high byte of the block that is no second byte is a first.
         const __m128i before = _mm_or_si128(_mm_slli_si128(v, 1), _mm_srli_si128(previous, 15));
-        __m128i out = block::Select(block::ExpandMask(trails), block::FromEucTrails(v, before), v);
-        out = block::Select(block::ExpandMask(leads), block::FromEucLeads(v), out);
+        const __m128i seconds = block::ExpandMask(trails);
+        const __m128i firsts = _mm_andnot_si128(seconds, _mm_cmplt_epi8(v, _mm_setzero_si128()));
+        __m128i out = block::Select(seconds, block::FromEucTrails(v, before), v);
+        out = block::Select(firsts, block::FromEucLeads(v), out);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(t + i), out);
-        count += bytes::CountBits16(leads);
+        if (pairs)
+            count += bytes::CountBits16(leads);
         carry = leads >> 15;
         previous = v;
     }
     if (carry) {
         --i;  // the pair across the last block done is left to the byte-wise rule
         t[i] = static_cast<unsigned char>(static_cast<unsigned>(_mm_extract_epi16(previous, 7)) >> 8);
-        --count;
+        count -= pairs != nullptr;
     }
-    *pairs += count;
+    if (pairs)
+        *pairs += count;
     return i;
 }
 #endif
