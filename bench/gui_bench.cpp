@@ -110,22 +110,20 @@ void ProgressWindowCost()
     Stop();
 }
 
-// Milliseconds each of 21 keys typed into a pane costs, through the real
-// loop step: the edit, EN_CHANGE and, when split, the update of the other
-// pane.
-std::vector<double> KeyTimes(HWND pane)
+// Milliseconds each of `count` keys typed into a pane costs, through the
+// real loop step: the edit, EN_CHANGE and, when split, the update of the
+// other pane.
+void TypeKeys(HWND pane, int count, std::vector<double>* times)
 {
     SetFocus(pane);
     Pump();
-    std::vector<double> times;
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < count; ++i) {
         MSG msg = {pane, WM_CHAR, 'x', 1, 0, {0, 0}};
         double t0 = Now();
         DispatchLoopMessage(&msg, accelerators);
-        times.push_back(1000 * (Now() - t0));
+        times->push_back(1000 * (Now() - t0));
         Pump();
     }
-    return times;
 }
 
 // The median: a machine shared with others makes single keys slow now and
@@ -136,25 +134,30 @@ double Median(std::vector<double> times)
     return times[times.size() / 2];
 }
 
+// Keys typed unsplit and split in turns, a few of each per round, so that
+// a machine that slows down or speeds up for a while moves both sides of
+// the ratio alike.
 void TypeUnsplitAndSplit(const std::string& folder, const char* name)
 {
+    const int kRounds = 5, kKeys = 5;
     Start("\"" + folder + "\\" + name + "\"");
-    std::vector<double> unsplitKeys = KeyTimes(AppState.hwndEdit);
-    SendMessageA(AppState.hwndMain, WM_COMMAND, IDM_SPLIT, 0);
-    Pump();
-    double main = Median(KeyTimes(AppState.hwndEdit));
-    double sub = Median(KeyTimes(AppState.hwndEditSub));
-    int a = GetWindowTextLengthA(AppState.hwndEdit), b = GetWindowTextLengthA(AppState.hwndEditSub);
-    // The unsplit keys before the split and after it, so that a machine
-    // that slows down or speeds up meanwhile moves both sides of the ratio.
-    SendMessageA(AppState.hwndMain, WM_COMMAND, IDM_SPLIT, 0);
-    Pump();
-    std::vector<double> after = KeyTimes(AppState.hwndEdit);
-    unsplitKeys.insert(unsplitKeys.end(), after.begin(), after.end());
-    double unsplit = Median(unsplitKeys);
+    std::vector<double> unsplit, main, sub;
+    bool same = true;
+    for (int round = 0; round < kRounds; ++round) {
+        TypeKeys(AppState.hwndEdit, kKeys, &unsplit);
+        SendMessageA(AppState.hwndMain, WM_COMMAND, IDM_SPLIT, 0);
+        Pump();
+        TypeKeys(AppState.hwndEdit, kKeys, &main);
+        TypeKeys(AppState.hwndEditSub, kKeys, &sub);
+        same = same && GetWindowTextLengthA(AppState.hwndEdit) == GetWindowTextLengthA(AppState.hwndEditSub);
+        SendMessageA(AppState.hwndMain, WM_COMMAND, IDM_SPLIT, 0);
+        Pump();
+    }
+    TypeKeys(AppState.hwndEdit, kKeys, &unsplit);
+    const double u = Median(unsplit), m = Median(main), s = Median(sub);
     std::printf("typing, %-13s unsplit %.1f ms a key; split: main pane %.1f ms (%.2fx), second pane %.1f ms "
                 "(%.2fx)%s\n",
-                name, unsplit, main, main / unsplit, sub, sub / unsplit, a == b ? "" : " PANES DIFFER");
+                name, u, m, m / u, s, s / u, same ? "" : " PANES DIFFER");
     Stop();
 }
 
