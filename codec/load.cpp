@@ -25,7 +25,8 @@ constexpr std::size_t kMacBinaryHeader = 128;
 // a lone LF among CR LF, LF CR) and leaves it to the byte-wise steps.
 // Advances both positions past whole steps, sets *code at the first line
 // break when it is still 0, and returns the steps taken. Writes up to 32
-// bytes beyond the output, as the byte-wise copy does.
+// bytes beyond the output, as the byte-wise copy writes 16: the target has
+// room for them, as the 32 bytes still to read may become 64.
 std::uint64_t LineBreakBlocks(const unsigned char* src, std::size_t* i, std::size_t end, unsigned char* dst,
                               std::size_t* o, int* code)
 {
