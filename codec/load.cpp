@@ -225,12 +225,7 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
 #if defined(__SSE2__)
                     // Sixteen bytes at a time, plain and pairs alike; what
                     // the blocks leave goes by the steps below.
-                    const std::size_t blocked =
-                        sjis::FromEucBlocks(t, i, fast, hasEsc, tracker.Tracking() ? &pairs : nullptr);
-                    if (blocked != i) {
-                        i = blocked;
-                        continue;
-                    }
+                    i = sjis::FromEucBlocks(t, i, fast, hasEsc, tracker.Tracking() ? &pairs : nullptr);
 #endif
                     i = bytes::SkipPlain(t, i, fast, ESC, hasEsc);
                     if (i >= fast)
