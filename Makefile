@@ -3,10 +3,14 @@ NATIVE := build/native
 WIN32  := build/win32
 WIN64  := build/win64
 FUZZ   := build/fuzz
+# The same core with the vector paths compiled out: the word-at-a-time
+# paths that the 32-bit product runs, tested on any host.
+SCALAR := build/native-scalar
+FUZZ_SCALAR := build/fuzz-scalar
 JOBS   ?= 2
-FUZZ_SECONDS ?= 20
+FUZZ_SECONDS ?= 10
 
-.PHONY: all setup build native win32 win64 test test-native test-windows test-win32 test-win64 fuzz fuzz-short bench run screenshot dist clean
+.PHONY: all setup check-locale build native native-scalar win32 win64 test test-native test-windows test-win32 test-win64 fuzz fuzz-short bench run screenshot dist clean
 
 all: build
 
@@ -25,6 +29,12 @@ $(WIN64)/Makefile:
 $(FUZZ)/Makefile:
 	CXX=clang++ cmake -S . -B $(FUZZ) -DVEXA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+$(SCALAR)/Makefile:
+	cmake -S . -B $(SCALAR) -DCMAKE_BUILD_TYPE=Release -DVEXA_NO_VECTOR=ON
+
+$(FUZZ_SCALAR)/Makefile:
+	CXX=clang++ cmake -S . -B $(FUZZ_SCALAR) -DVEXA_FUZZ=ON -DVEXA_NO_VECTOR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
 native: $(NATIVE)/Makefile
 	cmake --build $(NATIVE) -j$(JOBS)
 
@@ -36,10 +46,21 @@ win64: $(WIN64)/Makefile
 
 build: native win32 win64
 
-test: setup build test-native test-windows fuzz-short
+# The Windows tests come last: their closing line names the builds tested.
+# The locale is checked before anything is built, so that a host without
+# it fails at once.
+test: setup check-locale build test-native fuzz-short test-windows
 
-test-native: native
+check-locale:
+	@tools/check-locale.sh
+
+native-scalar: $(SCALAR)/Makefile
+	cmake --build $(SCALAR) -j$(JOBS) --target core_tests
+
+test-native: native native-scalar
 	cd $(NATIVE) && ctest --output-on-failure
+	@echo "== the core tests on the word-at-a-time paths (vector paths compiled out)"
+	cd $(SCALAR) && ctest --output-on-failure -R '^core_tests$$'
 
 # The Windows tests run under Wine in a virtual X display, on each Windows
 # build this host can execute (VEXA_WIN64_ONLY=1: the 64-bit one only).
@@ -53,17 +74,21 @@ test-win64: win64
 	tools/test-windows.sh win64
 
 .PHONY: fuzz-build
-fuzz-build: $(FUZZ)/Makefile
+fuzz-build: $(FUZZ)/Makefile $(FUZZ_SCALAR)/Makefile
 	cmake --build $(FUZZ) -j$(JOBS)
+	cmake --build $(FUZZ_SCALAR) -j$(JOBS)
 
+# Both builds of the fuzz target, FUZZ_SECONDS each.
 fuzz-short: fuzz-build
-	mkdir -p $(FUZZ)/corpus && cp samples/*.txt $(FUZZ)/corpus/
-	@$(FUZZ)/codec_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(FUZZ)/corpus >$(FUZZ)/fuzz.log 2>&1 \
-	  || { tail -40 $(FUZZ)/fuzz.log; exit 1; }
-	@echo "fuzz: $$(grep -o 'Done [0-9]* runs' $(FUZZ)/fuzz.log), no failure (log: $(FUZZ)/fuzz.log)"
+	@for d in $(FUZZ) $(FUZZ_SCALAR); do \
+	  mkdir -p $$d/corpus && cp samples/*.txt $$d/corpus/ && \
+	  { $$d/codec_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $$d/corpus >$$d/fuzz.log 2>&1 \
+	    || { tail -40 $$d/fuzz.log; exit 1; }; } && \
+	  echo "fuzz ($$d): $$(grep -o 'Done [0-9]* runs' $$d/fuzz.log), no failure (log: $$d/fuzz.log)" || exit 1; \
+	done
 
 fuzz:
-	$(MAKE) fuzz-short FUZZ_SECONDS=600
+	$(MAKE) fuzz-short FUZZ_SECONDS=300
 
 # Builds the Windows build this host runs best (32-bit where it can execute
 # it, else 64-bit), saying which, and leaves its name in $$b.

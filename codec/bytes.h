@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#if defined(__SSE2__)
+
+#include "codec/vector.h"
+#if defined(VEXA_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -76,7 +78,7 @@ inline std::size_t CopyWords(const unsigned char* src, std::size_t* i, std::size
 // (when `alsoStop`) of the byte `stop`; at most `end`.
 inline std::size_t SkipPlain(const unsigned char* t, std::size_t i, std::size_t end, unsigned char stop, bool alsoStop)
 {
-#if defined(__SSE2__)
+#if defined(VEXA_SSE2)
     const __m128i vs = _mm_set1_epi8(static_cast<char>(stop));
     while (i + 16 <= end) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
@@ -110,7 +112,7 @@ inline std::size_t CopyUntil(const unsigned char* src, std::size_t* i, std::size
                              std::size_t* o, unsigned char a, unsigned char b)
 {
     std::size_t from = *i, to = *o;
-#if defined(__SSE2__)
+#if defined(VEXA_SSE2)
     const __m128i va = _mm_set1_epi8(static_cast<char>(a)), vb = _mm_set1_epi8(static_cast<char>(b));
     while (from + 16 <= end) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + from));
@@ -140,7 +142,7 @@ inline std::size_t CopyUntil(const unsigned char* src, std::size_t* i, std::size
         from += 8;
         to += 8;
     }
-#if defined(__SSE2__)
+#if defined(VEXA_SSE2)
 done:
 #endif
     const std::size_t copied = from - *i;

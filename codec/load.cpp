@@ -17,7 +17,7 @@ constexpr unsigned char ESC = 0x1B;
 
 constexpr std::size_t kMacBinaryHeader = 128;
 
-#if defined(__SSE2__)
+#if defined(VEXA_SSE2)
 // The load's line breaks sixteen bytes at a time from src + *i to dst + *o,
 // while at least 32 bytes are left before `end`, for the two kinds of block
 // most texts are made of: no CR at all (each LF becomes CR LF), or CR LF
@@ -121,7 +121,7 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, 
         const std::size_t stop = tracker.BeginRun(i, end);
         std::uint64_t steps = 0;
         while (i < stop) {
-#if defined(__SSE2__)
+#if defined(VEXA_SSE2)
             steps += LineBreakBlocks(src, &i, stop, dst, &o, &code);
 #endif
             // Many bytes at a time up to the next CR or LF.
@@ -222,7 +222,7 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
                 const std::size_t from = i;
                 const std::size_t fast = std::min(stop, len - 1);  // a pair's second byte is in the text
                 while (i < fast) {
-#if defined(__SSE2__)
+#if defined(VEXA_SSE2)
                     // Sixteen bytes at a time, plain and pairs alike; what
                     // the blocks leave goes by the steps below.
                     i = sjis::FromEucBlocks(t, i, fast, hasEsc, tracker.Tracking() ? &pairs : nullptr);

@@ -20,7 +20,7 @@
 #include <cstdint>
 
 #include "codec/bytes.h"
-#if defined(__SSE2__)
+#if defined(VEXA_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -134,7 +134,7 @@ inline bool FromEuc4(std::uint64_t euc, std::uint64_t* sjis)
     return true;
 }
 
-#if defined(__SSE2__)
+#if defined(VEXA_SSE2)
 namespace block {
 
 // Bit k of a 16-bit mask as all ones or zeros in byte k.

@@ -22,14 +22,13 @@
 
 #include <array>
 #include <cstring>
-#if defined(__x86_64__) || defined(__i386__)
-#include <tmmintrin.h>
-#define VEXA_HAVE_SSSE3_PATH 1
-#endif
 
 #include "codec/bytes.h"
 #include "codec/cp932.h"
 #include "codec/sjis.h"
+#if defined(VEXA_SSSE3_AT_RUN_TIME)
+#include <tmmintrin.h>
+#endif
 
 namespace utf8 {
 
@@ -126,7 +125,7 @@ inline std::uint32_t Decode(const unsigned char* t, std::size_t i, std::size_t l
     return (b0 & 0x07u) << 18 | (b1 & 0x3F) << 12 | (b2 & 0x3F) << 6 | (b3 & 0x3F);
 }
 
-#if defined(VEXA_HAVE_SSSE3_PATH)
+#if defined(VEXA_SSSE3_AT_RUN_TIME)
 // Sixteen bytes at a time from a character boundary, by three table lookups
 // a block (PSHUFB), after Keiser and Lemire, "Validating UTF-8 In Less Than
 // One Instruction Per Byte" (2021): each pair of neighbouring bytes is
@@ -256,7 +255,7 @@ bool HasSsse3()
 // are read one by one.
 std::size_t CheckWholeBlocks(const unsigned char* t, std::size_t i, std::size_t length, bool* wide)
 {
-#if defined(VEXA_HAVE_SSSE3_PATH)
+#if defined(VEXA_SSSE3_AT_RUN_TIME)
     if (HasSsse3())
         return lookup::CheckBlocksByLookup(t, i, length, wide);
 #else

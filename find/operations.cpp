@@ -287,10 +287,12 @@ ErrorCode ReplaceRepeat(const char* pattern, const char* replacement)
                                  MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {
             SendMessageA(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement));
+            // The copy is patched where the pane was, before the scan moves
+            // past the inserted text.
             walker.ResetAt(p);
-            p += r;
             if (!snap.Replaced(p, m, replacement, r))
                 stop = true;
+            p += r;
             walker.SetText(snap.text(), snap.length());
         } else if (answer == IDNO) {
             ++p;

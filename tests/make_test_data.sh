@@ -35,3 +35,6 @@ printf 'old\r\n' >"$OUT/link-target.txt"
 ln -s link-target.txt "$OUT/link-name.txt"
 printf 'old\r\n' >"$OUT/hard-a.txt"
 ln "$OUT/hard-a.txt" "$OUT/hard-b.txt"
+# A file a peer wrote under a Japanese name (UTF-8 on the disk, as the
+# host's locale has it).
+cp "$OUT/euc-lf.txt" "$OUT/日本語 名.txt"

@@ -8,14 +8,14 @@ T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 export LC_ALL=C
 fails=0; passes=0; skipped=0
-# A missing peer or text is a skip that ctest shows (exit 77), never a pass.
-SKIP=77
+# A missing peer or text fails the run: a check that did not run is no pass.
+SKIP=1
 check() {
     name=$1; shift
     if "$@"; then passes=$((passes + 1)); else echo "FAIL: $name"; fails=$((fails + 1)); fi
 }
 for tool in nkf iconv; do
-    command -v $tool >/dev/null || { echo "SKIP: $tool is not installed (tools/setup.sh installs it)"; exit $SKIP; }
+    command -v $tool >/dev/null || { echo "MISSING: $tool is not installed (tools/setup.sh installs it)"; exit $SKIP; }
 done
 
 # Line-break variants of an LF file, made with sed and tr.
@@ -60,7 +60,7 @@ if [ -r "$EDICT" ]; then
     check "edict save jis crlf = nkf -S -j" save_case --kanji=jis --linebreak=crlf "$T/reference.sjis" "$T/edict.jis.nkfcrlf"
     check "edict save sjis cr" save_case --kanji=sjis --linebreak=cr "$T/reference.sjis" "$T/edict.sjis.cr"
 else
-    echo "SKIP: $EDICT missing (package edict; tools/setup.sh installs it)"
+    echo "MISSING: $EDICT missing (package edict; tools/setup.sh installs it)"
     skipped=$((skipped + 1))
 fi
 
@@ -80,7 +80,7 @@ if [ -n "$PAGES" ]; then
     check "man save euc = iconv EUC-JP-MS" save_case --kanji=euc --linebreak=lf "$T/man.reference" "$T/man.euc"
     check "man save jis = nkf" save_case --kanji=jis --linebreak=lf "$T/man.reference" "$T/man.jis"
 else
-    echo "SKIP: no Japanese manual pages (package manpages-ja; tools/setup.sh installs it)"
+    echo "MISSING: no Japanese manual pages (package manpages-ja; tools/setup.sh installs it)"
     skipped=$((skipped + 1))
 fi
 
@@ -127,7 +127,7 @@ if [ -n "$ALLPAGES" ] && [ "$(echo x | LC_ALL=C.UTF-8 grep -o .)" = x ]; then
     }
     check "utf8 pages: every difference from iconv explained" odd_case
 else
-    echo "SKIP: no Japanese manual pages or no C.UTF-8 locale (manpages-ja; tools/setup.sh installs it)"
+    echo "MISSING: no Japanese manual pages or no C.UTF-8 locale (manpages-ja; tools/setup.sh installs it)"
     skipped=$((skipped + 1))
 fi
 

@@ -7,6 +7,7 @@
 #     tools/test-windows.sh [BUILD...]   default: every build the host runs
 set -u
 HERE=$(cd "$(dirname "$0")/.." && pwd)
+"$HERE/tools/check-locale.sh" || exit 1
 runnable=$("$HERE/tools/wine-host.sh" 2>/dev/null)
 note=$("$HERE/tools/wine-host.sh" 2>&1 >/dev/null)
 if [ -z "$runnable" ]; then

@@ -12,7 +12,10 @@ HERE=$(cd "$(dirname "$0")/.." && pwd)
 . "$HERE/tools/wine-env.sh"
 CACHE=$HERE/build/wine-host
 mkdir -p "$HERE/build"
-if [ ! -s "$CACHE" ]; then
+# The answer holds while the loaders are the ones it was found with: one
+# installed or removed since (wine32 after a first run) asks again.
+sig="sig=$(stat -c '%n %s %Y' "$WINE32" "$WINE64" 2>/dev/null | tr '\n' ' ')"
+if [ ! -s "$CACHE" ] || [ "$(sed -n 's/^sig=/sig=/p' "$CACHE")" != "$sig" ]; then
     r64=no r32=no why32=""
     "$WINE64" --version >/dev/null 2>&1 && r64=yes
     if why32=$("$WINE32" --version 2>&1 >/dev/null); then
@@ -21,7 +24,7 @@ if [ ! -s "$CACHE" ]; then
         why32=$(printf %s "$why32" | tail -n 1)
         why32="$WINE32: ${why32##*: }"
     fi
-    printf 'win64=%s\nwin32=%s\nwhy32=%s\n' "$r64" "$r32" "$why32" >"$CACHE"
+    printf 'win64=%s\nwin32=%s\nwhy32=%s\n%s\n' "$r64" "$r32" "$why32" "$sig" >"$CACHE"
 fi
 r64=$(sed -n 's/^win64=//p' "$CACHE")
 r32=$(sed -n 's/^win32=//p' "$CACHE")

@@ -9,6 +9,11 @@
 HERE=$(cd "$(dirname "$0")/.." && pwd)
 . "$HERE/tools/wine-env.sh"
 READY=$WINEPREFIX/.vexa-ready-64
+# A prefix made while only one loader ran lacks the other's system files
+# ("could not load kernel32.dll"): the mark names the builds the host ran
+# then, and a prefix made for others is rebuilt.
+LOADERS=$(VEXA_WIN64_ONLY=0 "$HERE/tools/wine-host.sh" 2>/dev/null)
+fits() { [ -f "$READY" ] && [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$READY")" = "$LOADERS" ]; }
 
 # The check's Wine session is waited out: a program started later in the
 # same session would inherit its desktop, which may have no display.
@@ -18,16 +23,18 @@ starts_program() {
     [ "$ok" = vexa-ok ]
 }
 
-if [ -f "$READY" ] && [ -f "$WINEPREFIX/system.reg" ]; then
+if fits; then
     [ "${1:-}" = --quick ] && exit 0
     starts_program && exit 0
     echo "wine-prefix: $WINEPREFIX does not start a program; rebuilding it" >&2
+elif [ -f "$READY" ]; then
+    echo "wine-prefix: $WINEPREFIX was made for the loaders of '$(cat "$READY")', the host now runs '$LOADERS'; rebuilding it" >&2
 fi
 
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
-    if [ -f "$READY" ] && [ -f "$WINEPREFIX/system.reg" ] && starts_program; then
+    if fits && starts_program; then
         exit 0
     fi
     if [ -e "$WINEPREFIX" ]; then
@@ -59,5 +66,5 @@ mkdir -p "$(dirname "$WINEPREFIX")"
         echo "wine-prefix: the new prefix does not start a program (log: $WINEPREFIX.log)" >&2
         exit 1
     fi
-    touch "$READY"
+    echo "$LOADERS" >"$READY"
 ) 9>"$WINEPREFIX.lock"

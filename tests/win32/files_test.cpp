@@ -191,6 +191,57 @@ TEST_F(FilesTest, SaveCommandWritesWhatThePeersWrite)
     EXPECT_TRUE(NoTemporaryFiles(folder));
 }
 
+// Under Wine a Japanese name reaches the disk through the host's locale: a
+// name given on the command line, dropped or typed into the Open dialog
+// opens the file a peer wrote under it, and a name typed into the Save
+// dialog is the name on the disk.
+TEST_F(FilesTest, JapaneseFileNamesThroughEveryPath)
+{
+    const Combination& eucLf = kCombinations[5];
+    ASSERT_STREQ(eucLf.file, "euc-lf.txt");
+    const std::string path = DataFile("日本語 名.txt");
+    Start("\"" + path + "\"");
+    ExpectLoaded(eucLf, path);
+    Close();
+
+    Start();
+    Drop(main_, {path});
+    ExpectLoaded(eucLf, path);
+    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("other"));
+    {
+        Answerer answers;
+        answers.Type(path);
+        Command(IDM_OPEN);
+        Pump();
+        EXPECT_TRUE(answers.Done());
+        EXPECT_EQ(answers.unexpected, 0);
+        ExpectLoaded(eucLf, path);
+    }
+    const std::string saved = TestFolder() + "保存した 文書.txt";
+    Answerer answers;
+    answers.Type(saved);
+    Command(IDM_SAVE);
+    Pump();
+    EXPECT_EQ(answers.unexpected, 0);
+    EXPECT_EQ(WindowText(main_), "VEXA Edit ! : " + saved);
+    EXPECT_TRUE(ReadFileBytes(saved) == ReadFileBytes(DataFile("euc-lf.txt")));
+    // The name on the disk, where Wine can say it: UTF-8, as the locale has it.
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (unixName) {
+        WCHAR wide[MAX_PATH];
+        ASSERT_GT(MultiByteToWideChar(932, 0, saved.c_str(), -1, wide, MAX_PATH), 0);
+        char* name = unixName(wide);
+        ASSERT_TRUE(name != nullptr);
+        const std::string onDisk = name;
+        HeapFree(GetProcessHeap(), 0, name);
+        const std::string expected = u8"/保存した 文書.txt";
+        ASSERT_GE(onDisk.size(), expected.size());
+        EXPECT_EQ(Hex(onDisk.substr(onDisk.size() - expected.size())), Hex(expected));
+    }
+}
+
 TEST_F(FilesTest, SaveOverAnExistingFileAsksFirst)
 {
     Start();

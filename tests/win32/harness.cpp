@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/appstate.h"
@@ -63,6 +64,24 @@ LRESULT CALLBACK RecordCreation(int code, WPARAM wParam, LPARAM lParam)
     }
     return CallNextHookEx(creationHook, code, wParam, lParam);
 }
+
+// The editor's texts are code page 932 and the tests compare its bytes: in
+// any other code page every GUI test would test something else. Stops the
+// run before the first test, saying why.
+class CodePageCheck : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (GetACP() == 932)
+            return;
+        std::printf("gui_tests: the ANSI code page is %u, not 932: run under Wine with LC_ALL=ja_JP.UTF-8 and the "
+               "locale generated (tools/setup.sh)\n",
+               GetACP());
+        std::fflush(stdout);
+        std::exit(2);
+    }
+};
+::testing::Environment* const codePageCheck = ::testing::AddGlobalTestEnvironment(new CodePageCheck);
 
 }  // namespace
 
