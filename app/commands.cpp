@@ -22,6 +22,7 @@ const SettingItem<KanjiCode> kKanjiItems[] = {
     {IDM_KANJI_EUC, KanjiCode::EUC},
     {IDM_KANJI_JIS, KanjiCode::JIS},
     {IDM_KANJI_UTF8, KanjiCode::UTF8},
+    {IDM_KANJI_UTF16, KanjiCode::UTF16},
 };
 
 // A lone LF is the UNIX line break and a lone CR the classic Macintosh one.

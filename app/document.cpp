@@ -46,8 +46,8 @@ void ShowDocumentTitle(HWND window)
 
 ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure)
 {
-    std::uint64_t replaced = 0;
-    ErrorCode result = LoadTextFile(path, &replaced);
+    std::uint64_t replaced = 0, leftOut = 0;
+    ErrorCode result = LoadTextFile(path, &replaced, &leftOut);
     if (result != EC_SUCCESS) {
         if (reportFailure)
             ShowErrorBox(window, result, "ファイルの読み込み");
@@ -57,27 +57,36 @@ ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure)
     // reported here, and the load still counts.
     if (AppState.splitOn)
         SyncPanesOrReport(window, ID_EDIT_MAIN);
-    if (replaced == 0) {
+    if (replaced == 0 && leftOut == 0) {
         NameDocument(window, path);
         return EC_SUCCESS;
     }
-    // Characters of a UTF-8 file that Shift-JIS cannot hold are 〓 now. The
-    // document is a new one, so that no save overwrites the file with the
-    // replaced text unless the user names it.
+    // Characters that Shift-JIS cannot hold are 〓 now, or a zero byte ended
+    // the text before the file's end. The document is a new one, so that no
+    // save overwrites the file with less unless the user names it.
     NameDocument(window, kNewDocumentName);
-    ShowReplacedCount(window,
-                      "Shift-JIS で表せない文字 %lu 個を 〓 に置き換えました。\r\n"
-                      "元のファイルを上書きしないよう、文書は %s になりました。",
-                      replaced, kNewDocumentName, "ファイルの読み込み");
+    if (leftOut > 0)
+        ShowReplacedCount(window,
+                          "ファイルの途中にゼロのバイトがあり、そこから後の %lu バイトは読み込まれていません。\r\n"
+                          "元のファイルを上書きしないよう、文書は %s になりました。",
+                          leftOut, kNewDocumentName, "ファイルの読み込み");
+    if (replaced > 0)
+        ShowReplacedCount(window,
+                          "Shift-JIS で表せない文字 %lu 個を 〓 に置き換えました。\r\n"
+                          "元のファイルを上書きしないよう、文書は %s になりました。",
+                          replaced, kNewDocumentName, "ファイルの読み込み");
     return EC_SUCCESS;
 }
 
-ErrorCode SaveDocument(HWND window, const char* path)
+ErrorCode SaveDocument(HWND window, const char* path, SaveNaming naming)
 {
     std::uint64_t replaced = 0;
     ErrorCode result = SaveTextFile(path, &replaced);
     if (result == EC_SUCCESS) {
-        NameDocument(window, path);
+        if (naming == NAME_DOCUMENT)
+            NameDocument(window, path);
+        else if (path != AppState.filePath)
+            lstrcpynA(AppState.filePath, path, sizeof AppState.filePath);
         // Bytes of the text that are no character of code page 932 have no
         // UTF-8; they were written as 〓, which the user is told.
         if (replaced > 0)
@@ -101,9 +110,9 @@ ErrorCode OpenFileByDialog(HWND window)
     return ChooseFileToOpen(file) ? OpenDocument(window, file, true) : EC_CANCELLED;
 }
 
-ErrorCode SaveFileByDialog(HWND window)
+ErrorCode SaveFileByDialog(HWND window, SaveNaming naming)
 {
     char file[MAX_PATH];
     lstrcpynA(file, AppState.filePath, sizeof file);
-    return ChooseFileToSave(file) ? SaveDocument(window, file) : EC_CANCELLED;
+    return ChooseFileToSave(file) ? SaveDocument(window, file, naming) : EC_CANCELLED;
 }

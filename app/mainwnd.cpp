@@ -254,7 +254,7 @@ ConfirmResult ConfirmDiscard(HWND owner)
         return CONFIRM_PROCEED;
     if (answer != IDYES)
         return CONFIRM_CANCEL;
-    ErrorCode result = SaveFileByDialog(owner);
+    ErrorCode result = SaveFileByDialog(owner, KEEP_PATH_ONLY);
     if (result == EC_SUCCESS)
         return CONFIRM_PROCEED;
     return result == EC_CANCELLED ? CONFIRM_SAVE_CANCELLED : CONFIRM_SAVE_FAILED;

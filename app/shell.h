@@ -40,16 +40,20 @@ void ShowErrorBox(HWND owner, ErrorCode code, const char* caption);
 extern const char kNewDocumentName[];
 // A file becomes the document: loaded into the main pane (and the second
 // one), named, unedited. A failure leaves the name as it was and is shown
-// in a box when asked for. A UTF-8 file whose characters Shift-JIS could
-// not all hold becomes a new document, and a box says how many became 〓.
+// in a box when asked for. A file whose characters Shift-JIS could not all
+// hold, or whose text a zero byte ended, becomes a new document, and a box
+// says how many characters became 〓 or how many bytes were left out.
 ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure);
-// The document saved under `path`, which becomes its name; a failure is
-// shown in a box.
-ErrorCode SaveDocument(HWND window, const char* path);
+// What a save does to the document besides writing it: a save of its own
+// names it (path, title, nothing edited); the save question's save only
+// keeps the path, as the load or the close that follows decides the rest.
+enum SaveNaming { NAME_DOCUMENT, KEEP_PATH_ONLY };
+// The document saved under `path`; a failure is shown in a box.
+ErrorCode SaveDocument(HWND window, const char* path, SaveNaming naming = NAME_DOCUMENT);
 // The Open and Save commands: the dialog, then the transition above.
 // EC_CANCELLED, silently, when the dialog is cancelled.
 ErrorCode OpenFileByDialog(HWND window);
-ErrorCode SaveFileByDialog(HWND window);
+ErrorCode SaveFileByDialog(HWND window, SaveNaming naming = NAME_DOCUMENT);
 // "VEXA Edit ! : " and the document's path.
 void ShowDocumentTitle(HWND window);
 

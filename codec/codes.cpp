@@ -18,6 +18,8 @@ const char* KanjiCodeName(KanjiCode code)
     case KanjiCode::EUC: return "EUC";
     case KanjiCode::ShiftJIS: return "ShiftJIS";
     case KanjiCode::UTF8: return "UTF8";
+    case KanjiCode::UTF16: return "UTF16";
+    case KanjiCode::UTF16BE: return "UTF16BE";
     }
     return "?";
 }

@@ -10,7 +10,12 @@ enum class KanjiCode : std::int32_t {
     EUC = 2,
     ShiftJIS = 3,  // the internal form
     UTF8 = 4,      // code page 932's characters as UTF-8, with or without a byte-order mark
+    UTF16 = 5,     // UTF-16 little-endian behind its byte-order mark (FF FE)
+    UTF16BE = 6,   // UTF-16 big-endian behind its byte-order mark (FE FF)
 };
+
+// The two orders of UTF-16.
+inline bool IsUtf16(KanjiCode code) { return code == KanjiCode::UTF16 || code == KanjiCode::UTF16BE; }
 
 enum class LineBreakCode : std::int32_t {
     Auto = 0,  // a setting only

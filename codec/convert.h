@@ -15,6 +15,11 @@
 // Number of bytes before the first zero, at most size.
 std::size_t TextLength(const char* text, std::size_t size);
 
+// Where the text of a file's `dataLength` bytes lies: past a 128-byte
+// MacBinary header (zero bytes at offsets 0 and 74) when there is one, up to
+// the first zero byte after that.
+void LoadTextBounds(const char* data, std::size_t dataLength, std::size_t* start, std::size_t* end);
+
 // The kanji code of a text (ended by its first zero byte within size), by
 // the first byte pair that is evidence of Shift-JIS or EUC; JIS when there
 // is none.
@@ -76,9 +81,10 @@ std::uint64_t KanjiOutputCapacity(std::uint64_t textCapacity);
 // code, zero-terminated, into `output`. Returns the output length without
 // the terminator; no byte written before the terminator is zero. An output
 // smaller than KanjiOutputCapacity(length + 1) receives a shortened text.
-// For a Shift-JIS target `output` may be the text itself. A UTF-8 target
-// begins with a byte-order mark when `byteOrderMark` asks for one, and the
-// characters it writes as 〓 are added to *replaced.
+// For a Shift-JIS target `output` may be the text itself. A UTF-8 or UTF-16
+// target begins with a byte-order mark when `byteOrderMark` asks for one,
+// and the characters it writes as 〓 are added to *replaced. UTF-16 output
+// holds zero bytes: its length is the one returned.
 std::size_t ConvertKanjiOnSave(const char* text, std::size_t length, char* output,
                                std::size_t outputCapacity, KanjiCode target,
                                const ProgressSink* progress, bool byteOrderMark = false,

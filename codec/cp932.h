@@ -18,6 +18,7 @@ extern const std::uint16_t kPairs[60 * 256];    // [lead index << 8 | trail]; 0:
 extern const std::uint8_t kPageOf[256];         // page of U+xx00-xxFF in kPages
 extern const std::uint16_t kPages[];            // 256 per page; 0: no bytes
 extern const std::size_t kPageCount;
+extern const std::uint16_t kEucSupplement[94 * 94];  // see EucSupplementToShiftJis
 
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
@@ -40,6 +41,15 @@ inline std::uint32_t PairToUnicode(unsigned char lead, unsigned char trail)
 inline unsigned FromUnicode(std::uint32_t u)
 {
     return u < 0x10000 ? kPages[static_cast<std::size_t>(kPageOf[u >> 8]) << 8 | (u & 0xFF)] : 0;
+}
+
+// Where EUC's three-byte character 8F j1 j2 (j1, j2 in A1-FE) stands in
+// code page 932, as EUC-JP-MS maps it (the IBM extensions and the
+// user-defined area): lead << 8 | trail, or 0 when it has no place there
+// (most of JIS X 0212).
+inline unsigned EucSupplementToShiftJis(unsigned char j1, unsigned char j2)
+{
+    return kEucSupplement[(j1 - 0xA1u) * 94u + (j2 - 0xA1u)];
 }
 
 }  // namespace cp932

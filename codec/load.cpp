@@ -5,6 +5,7 @@
 
 #include "codec/bytes.h"
 #include "codec/convert.h"
+#include "codec/cp932.h"
 #include "codec/detect.h"
 #include "codec/sjis.h"
 #include "codec/utf8.h"
@@ -14,6 +15,11 @@ namespace {
 constexpr unsigned char CR = 0x0D;
 constexpr unsigned char LF = 0x0A;
 constexpr unsigned char ESC = 0x1B;
+// EUC's single shifts: 8E and one byte A1-DF is a half-width katakana, 8F
+// and two bytes A1-FE a character of JIS X 0212 or the IBM and
+// user-defined areas.
+constexpr unsigned char kSingleShift2 = 0x8E;
+constexpr unsigned char kSingleShift3 = 0x8F;
 
 constexpr std::size_t kMacBinaryHeader = 128;
 
@@ -87,6 +93,12 @@ std::uint64_t LineBreakBlocks(const unsigned char* src, std::size_t* i, std::siz
 
 }  // namespace
 
+void LoadTextBounds(const char* data, std::size_t dataLength, std::size_t* start, std::size_t* end)
+{
+    *start = dataLength >= kMacBinaryHeader && data[0] == 0 && data[74] == 0 ? kMacBinaryHeader : 0;
+    *end = *start + TextLength(data + *start, dataLength - *start);
+}
+
 LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, char* target,
                                       std::size_t targetCapacity, const ProgressSink* progress,
                                       std::size_t* length)
@@ -101,13 +113,8 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, 
         return LineBreakCode::CrLf;
     }
 
-    std::size_t start = 0;
-    std::size_t end = TextLength(data, dataLength);
-    // A MacBinary header: zero bytes at offsets 0 and 74 of at least 128 bytes.
-    if (dataLength >= kMacBinaryHeader && src[0] == 0 && src[74] == 0) {
-        start = kMacBinaryHeader;
-        end = kMacBinaryHeader + TextLength(data + kMacBinaryHeader, dataLength - kMacBinaryHeader);
-    }
+    std::size_t start = 0, end = 0;
+    LoadTextBounds(data, dataLength, &start, &end);
     // Each byte may double, and two zeros follow; a short target shortens the text.
     std::size_t room = (targetCapacity - 2) / 2;
     if (end - start > room)
@@ -180,7 +187,7 @@ KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacit
             *newLength = n;
         return code;
     }
-    ConvertKanjiOnLoadAs(code, text, length, capacity, progress, newLength);
+    ConvertKanjiOnLoadAs(code, text, length, capacity, progress, newLength, notes ? &notes->replaced : nullptr);
     return code;
 }
 
@@ -205,6 +212,7 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
     auto at = [&](std::size_t k) -> unsigned { return k < len ? t[k] : 0u; };
 
     bool twoByte = false;
+    bool kana = false;  // after ESC ( I: 21-5F are half-width katakana A1-DF
     std::size_t i = 0, o = 0;
     PercentTracker tracker(len, progress);
     // Most texts hold no ESC at all: their one-byte runs are then skipped
@@ -215,7 +223,7 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
         const std::size_t stop = tracker.BeginRun(i, len);
         std::uint64_t steps = 0;
         while (i < stop) {
-            if (!twoByte && o == i) {
+            if (!twoByte && !kana && o == i) {
                 // EUC and one-byte text in place: only pairs change, so
                 // one-byte characters are stepped over a word at a time.
                 std::uint64_t pairs = 0;
@@ -254,6 +262,8 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
                         a = t[i];
                         b = t[i + 1];
                     }
+                    if (i < fast && (a == kSingleShift2 || a == kSingleShift3))
+                        break;  // shortens the text: the general step below
                     if (i < fast && a >= 0x80 && a < 0xA1)
                         ++i;  // 0x80-0xA0 begins no pair
                     else if (i < fast && a >= 0xA1)
@@ -263,7 +273,7 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
                 steps += (i - from) - pairs;
                 if (i >= stop)
                     break;
-            } else if (!twoByte) {
+            } else if (!twoByte && !kana) {
                 // Plain ASCII without ESC is copied a word at a time.
                 steps += bytes::CopyWords(t, &i, stop, t, &o, [](std::uint64_t w) {
                     return bytes::HasHighByte(w) || bytes::HasByte(w, ESC);
@@ -273,6 +283,33 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
             }
             unsigned c1 = t[i];
             unsigned c2 = at(i + 1);
+            if (kana && c1 >= 0x21 && c1 <= 0x5F) {
+                t[o++] = static_cast<unsigned char>(c1 | 0x80);
+                ++i;
+                ++steps;
+                continue;
+            }
+            if (c1 == kSingleShift2 && c2 >= 0xA1 && c2 <= 0xDF) {
+                t[o++] = static_cast<unsigned char>(c2);  // half-width katakana
+                i += 2;
+                ++steps;
+                continue;
+            }
+            if (c1 == kSingleShift3 && c2 >= 0xA1 && c2 <= 0xFE && at(i + 2) >= 0xA1 && at(i + 2) <= 0xFE) {
+                unsigned sj = cp932::EucSupplementToShiftJis(static_cast<unsigned char>(c2),
+                                                             static_cast<unsigned char>(at(i + 2)));
+                if (!sj) {
+                    sj = utf8::kReplacementShiftJis;
+                    if (replaced)
+                        ++*replaced;
+                }
+                t[o] = static_cast<unsigned char>(sj >> 8);
+                t[o + 1] = static_cast<unsigned char>(sj);
+                o += 2;
+                i += 3;
+                ++steps;
+                continue;
+            }
             if (twoByte && c1 >= 0x21 && c2 <= 0x7E) {
                 c1 |= 0x80;
                 c2 |= 0x80;
@@ -289,15 +326,19 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
                 if (b1 == '$' && b2 == '(') {
                     i += 4;
                     twoByte = true;
+                    kana = false;
                 } else if (b1 == '$' && (b2 == '@' || b2 == 'B')) {
                     i += 3;
                     twoByte = true;
+                    kana = false;
                 } else if (b1 == '&') {
                     i += 6;
                     twoByte = true;
+                    kana = false;
                 } else if (b1 == '(') {
                     i += 3;
                     twoByte = false;
+                    kana = b2 == 'I';
                 } else {
                     t[o++] = ESC;  // begins no sequence: kept as it is
                     ++i;

@@ -6,6 +6,7 @@
 #include "codec/convert.h"
 #include "codec/detect.h"
 #include "codec/pipeline.h"
+#include "codec/utf16.h"
 #include "codec/utf8.h"
 
 namespace {
@@ -45,8 +46,8 @@ PiecewiseConverter::Status PiecewiseConverter::Run(const Input& in, const Output
         if (!StartWhenReady(atEnd))
             continue;
         std::size_t cut = atEnd ? length_ : CutPoint();
-        // A byte-order mark alone still makes an output of its own.
-        if (cut == 0 && !(atEnd && byteOrderMark_ && !written_))
+        // An empty text still makes an output of its own (a byte-order mark).
+        if (cut == 0 && !(atEnd && !written_))
             continue;
         Status result = Convert(cut, atEnd, out);
         if (result != Done)
@@ -66,8 +67,43 @@ PiecewiseConverter::Status PiecewiseConverter::Run(const Input& in, const Output
         if (n == 0)
             break;
         read_ += n;
+        leftOut_ += n;
     }
     return Done;
+}
+
+// The text ends at a zero byte at or after raw_ + from (within length_).
+void PiecewiseConverter::EndAtZero(std::size_t from)
+{
+    if (const void* zero = std::memchr(raw_.data() + from, 0, length_ - from)) {
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data());
+        leftOut_ += length_ - at;
+        length_ = at;
+        ended_ = true;
+    }
+}
+
+// Turns what UTF-16 input is waiting into Shift-JIS after the text held.
+// U+0000 ends the text: what is left of the input from it on is counted.
+void PiecewiseConverter::TakeUtf16(bool last)
+{
+    if (raw_.size() < length_ + utf16Length_ + 1)
+        raw_.resize(length_ + utf16Length_ + 1);
+    if (utf16Length_ == 0)
+        return;
+    std::memcpy(raw_.data() + length_, utf16_.data(), utf16Length_);
+    std::size_t consumed = 0;
+    bool zero = false;
+    length_ += utf16::ToShiftJis(raw_.data() + length_, 0, utf16Length_, bigEndian_, last, &consumed,
+                                 &replacedOnLoad_, &zero);
+    if (zero) {
+        leftOut_ += utf16Length_ - consumed;
+        utf16Length_ = 0;
+        ended_ = true;
+        return;
+    }
+    std::memmove(utf16_.data(), utf16_.data() + consumed, utf16Length_ - consumed);
+    utf16Length_ -= consumed;
 }
 
 // Appends up to `want` bytes of input; a zero byte ends the text there.
@@ -80,7 +116,14 @@ bool PiecewiseConverter::Read(const Input& in, std::size_t want, bool* atEnd)
     if (raw_.size() < length_ + want)
         raw_.resize(length_ + want);
     bool failed = false;
-    std::size_t got = in.read(in.context, raw_.data() + length_, want, &failed);
+    std::size_t got;
+    if (isUtf16_) {
+        if (utf16_.size() < utf16Length_ + want)
+            utf16_.resize(utf16Length_ + want);
+        got = in.read(in.context, utf16_.data() + utf16Length_, want, &failed);
+    } else {
+        got = in.read(in.context, raw_.data() + length_, want, &failed);
+    }
     if (failed)
         return false;
     read_ += got;
@@ -90,16 +133,18 @@ bool PiecewiseConverter::Read(const Input& in, std::size_t want, bool* atEnd)
         tooLarge_ = true;
         return false;
     }
-    // Before the start, zero bytes may belong to a MacBinary header:
-    // Start looks at them.
-    if (started_) {
-        if (const void* zero = std::memchr(raw_.data() + length_, 0, got)) {
-            got = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data()) - length_;
-            ended_ = true;
-        }
+    *atEnd = got < want;
+    if (isUtf16_) {
+        utf16Length_ += got;
+        TakeUtf16(*atEnd);
+    } else {
+        length_ += got;
+        // Before the start, zero bytes may belong to a MacBinary header or
+        // to UTF-16: Start looks at them.
+        if (started_)
+            EndAtZero(length_ - got);
     }
-    length_ += got;
-    *atEnd = ended_ || got < want;
+    *atEnd = *atEnd || ended_;
     return true;
 }
 
@@ -110,7 +155,7 @@ bool PiecewiseConverter::StartWhenReady(bool atEnd)
     if (!started_) {
         if (length_ < kMacBinaryHeader + utf8::kByteOrderMarkLength && !atEnd)
             return false;
-        Start();
+        Start(atEnd);
     }
     return true;
 }
@@ -119,17 +164,28 @@ bool PiecewiseConverter::StartWhenReady(bool atEnd)
 // skips a MacBinary header, ends the text at its first zero, takes off a
 // UTF-8 byte-order mark, and takes the kanji code from the first piece
 // when it shows one.
-void PiecewiseConverter::Start()
+void PiecewiseConverter::Start(bool atEnd)
 {
     started_ = true;
-    if (length_ >= kMacBinaryHeader && raw_[0] == 0 && raw_[74] == 0) {
-        std::memmove(raw_.data(), raw_.data() + kMacBinaryHeader, length_ - kMacBinaryHeader);
-        length_ -= kMacBinaryHeader;
+    // UTF-16 by its mark, before anything else: its zero bytes are no end.
+    if (utf16::StartsWithByteOrderMark(raw_.data(), length_, &bigEndian_)) {
+        isUtf16_ = true;
+        kanji_ = bigEndian_ ? KanjiCode::UTF16BE : KanjiCode::UTF16;
+        decided_ = true;
+        utf16_.assign(raw_.begin() + utf16::kByteOrderMarkLength, raw_.begin() + length_);
+        utf16Length_ = length_ - utf16::kByteOrderMarkLength;
+        length_ = 0;
+        TakeUtf16(atEnd);
+        return;
     }
-    if (const void* zero = std::memchr(raw_.data(), 0, length_)) {
-        length_ = static_cast<std::size_t>(static_cast<const char*>(zero) - raw_.data());
+    std::size_t start = 0, end = 0;
+    LoadTextBounds(raw_.data(), length_, &start, &end);
+    if (end < length_) {
+        leftOut_ += length_ - end;
         ended_ = true;
     }
+    std::memmove(raw_.data(), raw_.data() + start, end - start);
+    length_ = end - start;
     if (utf8::StartsWithByteOrderMark(raw_.data(), length_)) {
         std::memmove(raw_.data(), raw_.data() + utf8::kByteOrderMarkLength, length_ - utf8::kByteOrderMarkLength);
         length_ -= utf8::kByteOrderMarkLength;
@@ -236,7 +292,8 @@ PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last,
         lineBreakKnown_ = true;
         lineBreak_ = found;
     }
-    ConvertKanjiOnLoadAs(kanji_, text_.data(), length, text_.size(), nullptr, &length, &replacedOnLoad_);
+    ConvertKanjiOnLoadAs(isUtf16_ ? KanjiCode::ShiftJIS : kanji_, text_.data(), length, text_.size(), nullptr, &length,
+                         &replacedOnLoad_);
 
     // Before its first line break the text has nothing a line-break pass
     // changes, whatever the target.
@@ -255,7 +312,8 @@ PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last,
         output_.resize(outputCapacity);
     // A byte-order mark read is written again, once, before the first piece.
     SavedText saved = ConvertTextOnSave(text_.data(), length, text_.size(), output_.data(), output_.size(), kanjiTarget,
-                                        lineBreakTarget, nullptr, byteOrderMark_ && !written_);
+                                        lineBreakTarget, nullptr,
+                                        WritesByteOrderMark(kanjiTarget, byteOrderMark_) && !written_);
     written_ = true;
     replacedOnSave_ += saved.replaced;
     return out.write(out.context, saved.data, saved.length) ? Done : WriteFailed;

@@ -49,6 +49,9 @@ public:
     LineBreakCode lineBreak() const { return lineBreakKnown_ ? lineBreak_ : LineBreakCode::CrLf; }
     // All the bytes the input gave, past a zero that ended the text too.
     std::uint64_t bytesRead() const { return read_; }
+    // The bytes from a zero byte on (in UTF-16, from the unit U+0000), which
+    // ended the text.
+    std::uint64_t leftOut() const { return leftOut_; }
 
     // Whether a piece may end before byte p of a text (3 <= p < its length).
     static bool CanCutBefore(const char* text, std::size_t p);
@@ -56,7 +59,9 @@ public:
 private:
     bool Read(const Input& in, std::size_t want, bool* atEnd);
     bool StartWhenReady(bool atEnd);
-    void Start();
+    void Start(bool atEnd);
+    void TakeUtf16(bool last);
+    void EndAtZero(std::size_t from);
     void Decide();
     std::size_t CutPoint();
     Status Convert(std::size_t n, bool last, const Output& out);
@@ -68,6 +73,12 @@ private:
     std::size_t length_ = 0;   // bytes of input held in raw_
     std::size_t checked_ = 0;  // of which looked at for a cut
     std::uint64_t read_ = 0;
+    std::uint64_t leftOut_ = 0;
+    // UTF-16 input is read into utf16_ and turned into Shift-JIS in raw_ as
+    // it comes; an odd byte or a high surrogate waits there for the rest.
+    bool isUtf16_ = false, bigEndian_ = false;
+    std::vector<char> utf16_;
+    std::size_t utf16Length_ = 0;
     std::uint64_t converted_ = 0, growth_ = 0;
     bool started_ = false, ended_ = false, whole_ = false, tooLarge_ = false;
     bool decided_ = false;  // the kanji code is known

@@ -1,6 +1,7 @@
 #include "codec/pipeline.h"
 
 #include "codec/convert.h"
+#include "codec/utf16.h"
 
 namespace {
 
@@ -50,19 +51,40 @@ bool SaveBufferSizes(std::uint64_t length, std::uint64_t growth, std::uint32_t* 
 
 bool SaveNeedsOutput(KanjiCode kanji) { return kanji != KanjiCode::ShiftJIS && kanji != KanjiCode::Auto; }
 
-LoadResult ConvertFileOnLoad(const char* data, std::size_t dataLength, char* converted,
-                             std::size_t convertedCapacity, const PassObserver* observer)
+LoadResult ConvertFileOnLoad(char* data, std::size_t dataLength, char* converted, std::size_t convertedCapacity,
+                             const PassObserver* observer)
 {
-    LoadResult result;
+    LoadResult result{};
+    bool bigEndian = false;
+    const bool utf16 = utf16::StartsWithByteOrderMark(data, dataLength, &bigEndian);
+    if (utf16) {
+        std::size_t consumed = 0;
+        bool zero = false;
+        const std::size_t n = utf16::ToShiftJis(data, utf16::kByteOrderMarkLength, dataLength, bigEndian, true,
+                                                &consumed, &result.replaced, &zero);
+        result.leftOut = dataLength - consumed;
+        dataLength = n;
+    } else {
+        std::size_t start = 0, end = 0;
+        LoadTextBounds(data, dataLength, &start, &end);
+        result.leftOut = dataLength - end;
+    }
     std::size_t length = 0;
     result.lineBreak = ConvertLineBreaksOnLoad(data, dataLength, converted, convertedCapacity,
                                                Begin(observer), &length);
     End(observer);
-    LoadNotes notes;
-    result.kanji = ConvertKanjiOnLoad(converted, length, convertedCapacity, Begin(observer), &result.length, &notes);
+    if (utf16) {
+        result.kanji = bigEndian ? KanjiCode::UTF16BE : KanjiCode::UTF16;
+        ConvertKanjiOnLoadAs(KanjiCode::ShiftJIS, converted, length, convertedCapacity, Begin(observer),
+                             &result.length);
+    } else {
+        LoadNotes notes;
+        result.kanji = ConvertKanjiOnLoad(converted, length, convertedCapacity, Begin(observer), &result.length,
+                                          &notes);
+        result.byteOrderMark = notes.byteOrderMark;
+        result.replaced = notes.replaced;
+    }
     End(observer);
-    result.byteOrderMark = notes.byteOrderMark;
-    result.replaced = notes.replaced;
     return result;
 }
 

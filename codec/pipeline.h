@@ -33,13 +33,24 @@ struct LoadResult {
     KanjiCode kanji;
     std::size_t length;  // of the converted text, without its terminator
     bool byteOrderMark;     // a UTF-8 file that began with one
-    std::uint64_t replaced;  // characters of a UTF-8 file that became 〓
+    std::uint64_t replaced;  // characters that became 〓 (UTF-8, UTF-16, EUC's 8F)
+    std::uint64_t leftOut;   // bytes from a zero byte on, which end the text
 };
 
 // Both load passes: `data` (dataLength bytes of a file) becomes the internal
-// form in `converted`.
-LoadResult ConvertFileOnLoad(const char* data, std::size_t dataLength, char* converted,
-                             std::size_t convertedCapacity, const PassObserver* observer);
+// form in `converted`. A UTF-16 file is first turned into Shift-JIS in
+// `data` itself, before the line-break pass, whose zero byte would cut it;
+// `data` must have a byte to spare after the file's (the load flow gives
+// it 64).
+LoadResult ConvertFileOnLoad(char* data, std::size_t dataLength, char* converted, std::size_t convertedCapacity,
+                             const PassObserver* observer);
+
+// Whether a save in `kanji` begins with a byte-order mark: UTF-16 always,
+// UTF-8 when the file loaded had one.
+inline bool WritesByteOrderMark(KanjiCode kanji, bool markLoaded)
+{
+    return IsUtf16(kanji) || (kanji == KanjiCode::UTF8 && markLoaded);
+}
 
 struct SavedText {
     const char* data;  // the bytes to write: in `output`, or in `text` itself

@@ -6,6 +6,7 @@
 #include "codec/bytes.h"
 #include "codec/convert.h"
 #include "codec/sjis.h"
+#include "codec/utf16.h"
 #include "codec/utf8.h"
 
 namespace {
@@ -15,8 +16,26 @@ constexpr unsigned char LF = 0x0A;
 constexpr unsigned char ESC = 0x1B;
 
 
-// Longest output of one step: ESC $ B and a pair, or ESC ( B and a byte.
+// Longest output of one step: ESC $ B and a pair, or ESC ( I and a byte.
 constexpr std::size_t kMaxStepOutput = 5;
+
+// Half-width katakana: one byte A1-DF in Shift-JIS. EUC writes each after
+// the single shift 8E; JIS writes a run of them as 21-5F after ESC ( I.
+inline bool IsKatakana(unsigned c) { return c >= 0xA1 && c <= 0xDF; }
+constexpr unsigned char kSingleShift2 = 0x8E;
+
+// Where a JIS text stands: which escape sequence was written last.
+enum class JisMode { Ascii, Kanji, Kana };
+
+// Writes ESC and the two bytes that switch JIS output to `to`.
+inline void Switch(unsigned char* out, std::size_t* o, JisMode* mode, JisMode to)
+{
+    out[*o] = ESC;
+    out[*o + 1] = to == JisMode::Kanji ? '$' : '(';
+    out[*o + 2] = to == JisMode::Kanji ? 'B' : to == JisMode::Kana ? 'I' : 'B';
+    *o += 3;
+    *mode = to;
+}
 
 template <bool Checked>
 std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* out,
@@ -24,7 +43,7 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
 {
     const bool jis = target == KanjiCode::JIS;
     const bool euc = target == KanjiCode::EUC;
-    bool twoByte = false;
+    JisMode mode = JisMode::Ascii;
     std::size_t i = 0, o = 0;
     PercentTracker tracker(len, progress);
 
@@ -32,7 +51,7 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
         const std::size_t stop = tracker.BeginRun(i, len);
         std::uint64_t steps = 0;
         while (i < stop) {
-            if (!Checked && !twoByte) {
+            if (!Checked && mode == JisMode::Ascii) {
                 // Outside two-byte mode: one-byte characters are copied a word
                 // at a time and pairs converted until JIS output must open
                 // two-byte mode, which the general step below does.
@@ -76,7 +95,11 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
                             a = t[i];
                             b = t[i + 1];
                         } while (sjis::IsSaveLead(a) && sjis::IsTrail(b));
+                    } else if (IsKatakana(a) && jis) {
+                        break;  // opens kana mode: the general step
                     } else {
+                        if (IsKatakana(a) && euc)
+                            out[o++] = kSingleShift2;
                         out[o++] = static_cast<unsigned char>(a);
                         ++i;
                     }
@@ -99,26 +122,24 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
                     if (euc) {
                         j1 |= 0x80;
                         j2 |= 0x80;
-                    } else if (!twoByte) {
-                        out[o] = ESC;
-                        out[o + 1] = '$';
-                        out[o + 2] = 'B';
-                        o += 3;
-                        twoByte = true;
+                    } else if (mode != JisMode::Kanji) {
+                        Switch(out, &o, &mode, JisMode::Kanji);
                     }
                     out[o] = j1;
                     out[o + 1] = j2;
                 }
                 o += 2;
                 i += 2;
+            } else if (jis && IsKatakana(c1)) {
+                if (mode != JisMode::Kana)
+                    Switch(out, &o, &mode, JisMode::Kana);
+                out[o++] = static_cast<unsigned char>(c1 & 0x7F);
+                ++i;
             } else {
-                if (twoByte) {
-                    out[o] = ESC;
-                    out[o + 1] = '(';
-                    out[o + 2] = 'B';
-                    o += 3;
-                    twoByte = false;
-                }
+                if (mode != JisMode::Ascii)
+                    Switch(out, &o, &mode, JisMode::Ascii);
+                if (euc && IsKatakana(c1))
+                    out[o++] = kSingleShift2;
                 out[o++] = static_cast<unsigned char>(c1);
                 ++i;
             }
@@ -126,6 +147,11 @@ std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* 
         }
         tracker.EndRun(steps);
     }
+    // A run of katakana is closed even at the end, so that no reader takes
+    // what may follow the file for katakana; a text that ends in a
+    // two-byte character ends without ESC ( B, as this editor always wrote.
+    if (mode == JisMode::Kana && (!Checked || o + 3 < outSize))
+        Switch(out, &o, &mode, JisMode::Ascii);
 full:
     tracker.Flush();
     out[o] = 0;
@@ -221,6 +247,9 @@ std::size_t ConvertKanjiOnSave(const char* text, std::size_t length, char* outpu
         return 0;
     if (target == KanjiCode::UTF8)
         return utf8::FromShiftJis(text, length, output, outputCapacity, byteOrderMark, progress, replaced);
+    if (IsUtf16(target))
+        return utf16::FromShiftJis(text, length, output, outputCapacity, target == KanjiCode::UTF16BE, byteOrderMark,
+                                   progress, replaced);
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
     unsigned char* out = reinterpret_cast<unsigned char*>(output);
     // Shift-JIS written over itself never overtakes its reading: the output

@@ -12,8 +12,9 @@
 
 // Reads the file, converts it in two passes with a progress window each,
 // stores the detected codes in AppState and sets the text into the main pane.
-// The characters of a UTF-8 file that became 〓 are counted in *replaced.
-ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced = nullptr);
+// The characters that became 〓 are counted in *replaced, and the bytes from
+// a zero byte on, which end the text, in *leftOut.
+ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced = nullptr, std::uint64_t* leftOut = nullptr);
 // Converts the main pane's text to the save's codes and replaces the file
 // with it only once every byte is on disk. Through a symbolic link the file
 // it names is written; a file with other names is rewritten in place. The

@@ -132,7 +132,7 @@ bool ChooseFileToSave(char* file)
     return RunFileDialog(GetSaveFileNameA, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, file);
 }
 
-ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced)
+ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced, std::uint64_t* leftOut)
 {
     FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, NULL));
@@ -166,6 +166,8 @@ ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced)
     AppState.detectedByteOrderMark = loaded.byteOrderMark;
     if (replaced)
         *replaced = loaded.replaced;
+    if (leftOut)
+        *leftOut = loaded.leftOut;
     raw.Release();
     if (!SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(converted.get())))
         return EC_TEXT_REFUSED;
@@ -200,7 +202,8 @@ ErrorCode SaveTextFile(const char* path, std::uint64_t* replacedChars)
     if (SaveNeedsOutput(kanji) && !output.Allocate(outputSize))
         return EC_NO_MEMORY;
     SavedText saved = ConvertTextOnSave(text.get(), count, textSize, output.get(), outputSize, kanji, lineBreak,
-                                        ConversionProgressObserver(), AppState.detectedByteOrderMark);
+                                        ConversionProgressObserver(),
+                                        WritesByteOrderMark(kanji, AppState.detectedByteOrderMark));
     if (replacedChars)
         *replacedChars = saved.replaced;
 

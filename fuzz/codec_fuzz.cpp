@@ -61,10 +61,27 @@ struct Memory {
 void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, LineBreakCode lineBreakSetting,
                            std::size_t piece)
 {
-    const reference::Result r1 = reference::LineBreaksOnLoad(file);
-    const KanjiCode detected = DetectKanjiCode(r1.text.data(), r1.text.size());
-    Check((detected == KanjiCode::UTF8) == reference::IsUtf8(r1.text));
-    const reference::Result r2 = reference::KanjiOnLoad(r1.text, detected);
+    // UTF-16 by its mark first, turned into Shift-JIS before anything else.
+    const unsigned char b0 = file.size() >= 2 ? static_cast<unsigned char>(file[0]) : 0;
+    const unsigned char b1 = file.size() >= 2 ? static_cast<unsigned char>(file[1]) : 0;
+    const bool utf16 = (b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF);
+    std::uint64_t leftOut = 0, replacedOnLoad = 0;
+    std::string text = file;
+    if (utf16) {
+        const reference::Result u = reference::Utf16OnLoad(file, b0 == 0xFE, &leftOut);
+        text = u.text;
+        replacedOnLoad = static_cast<std::uint64_t>(u.code);
+    } else {
+        // The text ends at the first zero past a MacBinary header.
+        const std::size_t start = file.size() >= 128 && file[0] == 0 && file[74] == 0 ? 128 : 0;
+        const std::size_t zero = file.find('\0', start);
+        leftOut = zero == std::string::npos ? 0 : file.size() - zero;
+    }
+    const reference::Result r1 = reference::LineBreaksOnLoad(text);
+    const KanjiCode detected = utf16 ? (b0 == 0xFE ? KanjiCode::UTF16BE : KanjiCode::UTF16)
+                                     : DetectKanjiCode(r1.text.data(), r1.text.size());
+    Check(utf16 || (detected == KanjiCode::UTF8) == reference::IsUtf8(r1.text));
+    const reference::Result r2 = reference::KanjiOnLoad(r1.text, utf16 ? KanjiCode::ShiftJIS : detected);
 
     std::uint32_t rawSize, convertedSize;
     if (!LoadBufferSizes(file.size(), &rawSize, &convertedSize))
@@ -80,16 +97,18 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
     Check(static_cast<int>(loaded.lineBreak) == r1.code && loaded.kanji == detected);
     Check(load.passes.size() == 2 && load.passes[0] == r1.advances && load.passes[1] == r2.advances);
     const bool mark = detected == KanjiCode::UTF8 && r1.text.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    std::uint64_t replacedOnLoad = 0;
-    if (detected == KanjiCode::UTF8)
-        replacedOnLoad = static_cast<std::uint64_t>(reference::Utf8OnLoad(r1.text, mark).code);
-    Check(loaded.byteOrderMark == mark && loaded.replaced == replacedOnLoad);
+    if (!utf16)
+        replacedOnLoad = r2.replaced;
+    Check(loaded.byteOrderMark == mark && loaded.replaced == replacedOnLoad && loaded.leftOut == leftOut);
 
     // The save of that text with the effective codes, with and without a meter.
     const KanjiCode kanji = EffectiveKanjiCode(kanjiSetting, loaded.kanji);
     const LineBreakCode lineBreak = EffectiveLineBreakCode(lineBreakSetting, loaded.lineBreak);
     const reference::Result s1 = reference::LineBreaksOnSave(r2.text, lineBreak);
-    const reference::Result s2 = reference::KanjiOnSave(s1.text, kanji, mark);
+    const bool markOnSave = WritesByteOrderMark(kanji, mark);
+    const reference::Result s2 = reference::KanjiOnSave(s1.text, kanji, markOnSave);
+    const std::uint64_t replacedOnSave =
+        kanji == KanjiCode::UTF8 || IsUtf16(kanji) ? static_cast<std::uint64_t>(s2.code) : 0;
     for (int withMeter = 0; withMeter < 2; ++withMeter) {
         std::size_t growth = LineBreakGrowthOnSave(r2.text.data(), r2.text.size(), lineBreak);
         std::uint32_t textSize, outputSize;
@@ -102,9 +121,9 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
         Recorder save;
         const PassObserver saveObserver = save.Observer();
         SavedText saved = ConvertTextOnSave(text.get(), r2.text.size(), textSize, output.get(), outputSize, kanji,
-                                            lineBreak, withMeter ? &saveObserver : nullptr, mark);
+                                            lineBreak, withMeter ? &saveObserver : nullptr, markOnSave);
         Check(std::string(saved.data, saved.length) == s2.text);
-        Check(saved.replaced == (kanji == KanjiCode::UTF8 ? static_cast<std::uint64_t>(s2.code) : 0));
+        Check(saved.replaced == replacedOnSave);
         if (withMeter)
             Check(save.passes.size() == 2 && save.passes[0] == s1.advances && save.passes[1] == s2.advances);
     }
@@ -117,7 +136,8 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
     Check(written == s2.text);
     Check(converter.kanji() == loaded.kanji && converter.lineBreak() == loaded.lineBreak);
     Check(converter.bytesRead() == file.size());
-    Check(converter.replaced() == replacedOnLoad + (kanji == KanjiCode::UTF8 ? static_cast<std::uint64_t>(s2.code) : 0));
+    Check(converter.replaced() == replacedOnLoad + replacedOnSave);
+    Check(converter.leftOut() == leftOut);
 
     // A file: asked first whether it is UTF-8, then converted from the start.
     Memory first{file.data(), file.size()}, again{file.data(), file.size()};
@@ -150,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const unsigned selector = data[0];
     ++data;
     --size;
-    const KanjiCode kanji = static_cast<KanjiCode>(1 + selector % 4);
+    const KanjiCode kanji = static_cast<KanjiCode>(1 + selector % 6);
     const LineBreakCode lineBreak = static_cast<LineBreakCode>(1 + (selector / 4) % 4);
 
     // Detection and pass 1 straight on the file bytes, with no terminator.
@@ -188,7 +208,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<char[]> output(new char[outputSize]);
     SavedText saved = ConvertTextOnSave(text.get(), textLength, textSize, output.get(), outputSize, kanji,
                                         lineBreak, &kSinkObserver);
-    if (saved.length >= outputSize || std::memchr(saved.data, 0, saved.length) != nullptr)
+    // Only UTF-16 output holds zero bytes.
+    if (saved.length >= outputSize || (!IsUtf16(kanji) && std::memchr(saved.data, 0, saved.length) != nullptr))
         __builtin_trap();
 
     // Save passes with buffers of exactly the text's own size.
@@ -201,7 +222,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ConvertKanjiOnSave(tight.get(), tightLength, shortOutput.get(), small, kanji, &kSink);
 
     // The settings: Auto as often as each code.
-    const KanjiCode kanjiSetting = static_cast<KanjiCode>((selector >> 5) % 4 == 0 ? 0 : 1 + selector % 4);
+    const KanjiCode kanjiSetting = static_cast<KanjiCode>((selector >> 5) % 4 == 0 ? 0 : 1 + selector % 6);
     const LineBreakCode lineBreakSetting = static_cast<LineBreakCode>((selector >> 6) % 2 == 0 ? 0 : 1 + (selector / 4) % 4);
     CheckAgainstReference(std::string(reinterpret_cast<const char*>(data), size), kanjiSetting, lineBreakSetting,
                           1 + selector % 61);

@@ -23,6 +23,7 @@
 #define IDM_KANJI_EUC 132
 #define IDM_KANJI_JIS 133
 #define IDM_KANJI_UTF8 134
+#define IDM_KANJI_UTF16 135
 #define IDM_LB_AUTO 140
 #define IDM_LB_WINDOWS 141
 #define IDM_LB_MAC 142

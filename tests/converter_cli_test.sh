@@ -80,7 +80,7 @@ target_is_folder() {
     [ $st -eq 2 ] && [ "$(cat "$T/dir/inside")" = keep ] && ! ls "$T" | grep -q vexa-tmp
 }
 check "folder as output gives 2, leaves nothing behind" target_is_folder
-bad_option() { "$CONVERT" --kanji=utf16 a b 2>/dev/null; [ $? -eq 64 ]; }
+bad_option() { "$CONVERT" --kanji=utf32 a b 2>/dev/null; [ $? -eq 64 ]; }
 check "unknown option" bad_option
 help() { "$CONVERT" --help | grep -q "usage: vexa-convert"; }
 check "help" help
@@ -159,16 +159,44 @@ printf 'line %s\r\n' $(seq 300) >"$T/ascii-only.txt"
 pieces() {  # file kanji linebreak
     "$CONVERT" --kanji="$2" --linebreak="$3" "$1" "$T/whole" >"$T/r1" 2>"$T/e1"; s1=$?
     "$CONVERT" --piece-size=3 --kanji="$2" --linebreak="$3" "$1" "$T/cut" >"$T/r2" 2>"$T/e2"; s2=$?
-    { [ $s1 -eq 0 ] || [ $s1 -eq 5 ]; } && [ $s1 -eq $s2 ] &&
+    { [ $s1 -eq 0 ] || [ $s1 -eq 5 ] || [ $s1 -eq 6 ]; } && [ $s1 -eq $s2 ] &&
     cmp -s "$T/whole" "$T/cut" && cmp -s "$T/r1" "$T/r2" && cmp -s "$T/e1" "$T/e2"
 }
+# UTF-16 both ways, with a character beyond U+FFFF (a surrogate pair), an
+# odd last byte, and U+0000 in the middle.
+{ printf '\377\376'; iconv -f CP932 -t UTF-16LE "$SAMPLES/welcome-sjis-crlf.txt"; printf '\075\330\000\336x'; } >"$T/utf16le.txt"
+{ printf '\376\377'; iconv -f CP932 -t UTF-16BE "$SAMPLES/memo-sjis-cr.txt"; printf '\000a\000\000\000b'; } >"$T/utf16be-zero.txt"
 for f in "$SAMPLES"/*.txt "$T"/random.bin "$T"/*.txt; do
-    for k in auto sjis euc jis utf8; do
+    for k in auto sjis euc jis utf8 utf16 utf16be; do
         for l in auto crlf lf cr lfcr; do
             check "pieces: $(basename "$f") $k $l" pieces "$f" $k $l
         done
     done
 done
+
+# A zero byte ends the text: what came before is written, standard error
+# says how many bytes were left out, and the status is 6.
+zero_byte() {
+    printf 'abc\0def' >"$T/z.txt"
+    "$CONVERT" "$T/z.txt" "$T/z.out" >/dev/null 2>"$T/err"; st=$?
+    [ $st -eq 6 ] && [ "$(cat "$T/z.out")" = abc ] && grep -q "the 4 byte(s) from it on were left out" "$T/err"
+}
+check "zero byte: status 6, the count on standard error" zero_byte
+# UTF-16: detected by its mark, reported, written back with it.
+utf16_report() {
+    r1=$("$CONVERT" "$T/utf16le.txt" "$T/u.out" 2>/dev/null); s1=$?
+    r2=$("$CONVERT" --kanji=sjis "$T/utf16be-zero.txt" "$T/u.out" 2>/dev/null); s2=$?
+    [ $s1 -eq 5 ] && [ "$r1" = "kanji=UTF16 linebreak=CrLf" ] && [ $s2 -eq 6 ] && [ "$r2" = "kanji=UTF16BE linebreak=Cr" ]
+}
+check "utf16: reported in both orders" utf16_report
+utf16_like_iconv() {
+    "$CONVERT" --kanji=utf16 "$SAMPLES/welcome-sjis-crlf.txt" "$T/u16" >/dev/null &&
+    { printf '\377\376'; iconv -f CP932 -t UTF-16LE "$SAMPLES/welcome-sjis-crlf.txt"; } | cmp -s - "$T/u16" &&
+    "$CONVERT" --kanji=utf16be "$SAMPLES/welcome-sjis-crlf.txt" "$T/u16be" >/dev/null &&
+    { printf '\376\377'; iconv -f CP932 -t UTF-16BE "$SAMPLES/welcome-sjis-crlf.txt"; } | cmp -s - "$T/u16be" &&
+    "$CONVERT" "$T/u16" "$T/u16again" >/dev/null && cmp -s "$T/u16" "$T/u16again"
+}
+check "utf16: as iconv writes it with a mark, and back unchanged under auto" utf16_like_iconv
 
 echo "$passes passed, $fails failed"
 [ $fails -eq 0 ]

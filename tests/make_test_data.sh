@@ -38,3 +38,14 @@ ln "$OUT/hard-a.txt" "$OUT/hard-b.txt"
 # A file a peer wrote under a Japanese name (UTF-8 on the disk, as the
 # host's locale has it).
 cp "$OUT/euc-lf.txt" "$OUT/日本語 名.txt"
+# Files other programs write: half-width katakana (nkf makes the text's
+# katakana half-width) in EUC as iconv's EUC-JP-MS writes it and in JIS as
+# nkf -x writes it; the reference text in UTF-16 of both orders behind its
+# mark, as iconv writes it; and a text that a zero byte cuts short.
+nkf -S -s -Z4 "$OUT/base.sjis" >"$OUT/kana.sjis"
+sed 's/$/\r/' "$OUT/kana.sjis" >"$OUT/kana-reference.txt"
+iconv -f CP932 -t EUC-JP-MS "$OUT/kana.sjis" >"$OUT/kana-euc-lf.txt"
+nkf -x -S -j "$OUT/kana.sjis" >"$OUT/kana-jis-lf.txt"
+{ printf '\377\376'; iconv -f CP932 -t UTF-16LE "$OUT/reference.txt"; } >"$OUT/utf16le-crlf.txt"
+{ printf '\376\377'; iconv -f CP932 -t UTF-16BE "$OUT/reference.txt"; } >"$OUT/utf16be-crlf.txt"
+{ head -n 5 "$OUT/reference.txt"; printf '\0after the zero\r\n'; } >"$OUT/zero-cut.txt"

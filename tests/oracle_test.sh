@@ -64,6 +64,42 @@ else
     skipped=$((skipped + 1))
 fi
 
+# --- half-width katakana, both ways: all 63 after a kanji pair (so that
+# the EUC file shows its code first), then real text whose katakana nkf
+# made half-width. EUC as iconv's EUC-JP-MS and nkf write it (8E before
+# each), JIS as nkf -x and iconv's ISO-2022-JP-3 write it (ESC ( I).
+{ printf '\212\277\216\232'; for i in $(seq 161 223); do printf "\\$(printf %o "$i")"; done; printf '\n'; } >"$T/kana.sjis"
+iconv -f CP932 -t EUC-JP-MS "$T/kana.sjis" >"$T/kana.euc"
+nkf -x -S -j "$T/kana.sjis" >"$T/kana.jis"
+check "all katakana: nkf and iconv write the same EUC" sh -c "nkf -x -S -e '$T/kana.sjis' | cmp -s - '$T/kana.euc'"
+check "all katakana: nkf and iconv write the same JIS" sh -c "iconv -f CP932 -t ISO-2022-JP-3 '$T/kana.sjis' | cmp -s - '$T/kana.jis'"
+sed 's/$/\r/' "$T/kana.sjis" >"$T/kana.reference"
+check "all katakana: load euc" load_case "$T/kana.euc" EUC Lf "$T/kana.reference"
+check "all katakana: load jis" load_case "$T/kana.jis" JIS Lf "$T/kana.reference"
+check "all katakana: save euc = iconv" save_case --kanji=euc --linebreak=lf "$T/kana.reference" "$T/kana.euc"
+check "all katakana: save jis = nkf -x" save_case --kanji=jis --linebreak=lf "$T/kana.reference" "$T/kana.jis"
+if [ -r "$EDICT" ]; then
+    iconv -f EUC-JP -t CP932 "$T/edict.euc" | head -n 3000 | nkf -S -s -Z4 >"$T/hankaku.sjis"
+    many_katakana() { [ "$(grep -ac $'[\xb1-\xdd]' "$1")" -gt 1000 ]; }
+    check "real text with half-width katakana" many_katakana "$T/hankaku.sjis"
+    iconv -f CP932 -t EUC-JP-MS "$T/hankaku.sjis" >"$T/hankaku.euc"
+    nkf -x -S -j "$T/hankaku.sjis" >"$T/hankaku.jis"
+    sed 's/$/\r/' "$T/hankaku.sjis" >"$T/hankaku.reference"
+    check "real katakana: load euc" load_case "$T/hankaku.euc" EUC Lf "$T/hankaku.reference"
+    check "real katakana: load jis" load_case "$T/hankaku.jis" JIS Lf "$T/hankaku.reference"
+    check "real katakana: save euc = iconv EUC-JP-MS" save_case --kanji=euc --linebreak=lf "$T/hankaku.reference" "$T/hankaku.euc"
+    check "real katakana: save jis = nkf -x" save_case --kanji=jis --linebreak=lf "$T/hankaku.reference" "$T/hankaku.jis"
+    # UTF-16 of the same text, both orders, against iconv.
+    for order in LE BE; do
+        mark=$([ $order = LE ] && printf '\377\376' || printf '\376\377')
+        { printf "$mark"; iconv -f CP932 -t UTF-16$order "$T/hankaku.sjis"; } >"$T/hankaku.utf16$order"
+        K=$([ $order = LE ] && echo UTF16 || echo UTF16BE)
+        k=$([ $order = LE ] && echo utf16 || echo utf16be)
+        check "real text: load utf16 $order" load_case "$T/hankaku.utf16$order" $K Lf "$T/hankaku.reference"
+        check "real text: save utf16 $order = iconv with a mark" save_case --kanji=$k --linebreak=lf "$T/hankaku.reference" "$T/hankaku.utf16$order"
+    done
+fi
+
 # --- manual pages: UTF-8 to CP932, whose NEC row 13 characters need
 # EUC-JP-MS on the EUC side. IBM extension rows are left out: CP932 has two
 # codes for them and EUC-JP-MS maps them to JIS X 0212.

@@ -13,6 +13,10 @@
 //   (U+0080, U+F8F0-F8F3); the C library has none for them.
 // Both are checked against MultiByteToWideChar and WideCharToMultiByte in
 // the Windows tests.
+//
+// It also writes where EUC's three-byte characters (8F and two bytes A1-FE:
+// JIS X 0212, and the IBM and user-defined areas) land in code page 932, as
+// the C library's EUC-JP-MS converter puts them; most have no place there.
 #include <iconv.h>
 
 #include <cstdint>
@@ -157,6 +161,35 @@ int main(int argc, char** argv)
     iconv_close(toUnicode);
     iconv_close(fromUnicode);
 
+    // 8F j1 j2 to Shift-JIS, by [(j1 - A1) * 94 + (j2 - A1)]; 0 for none.
+    iconv_t euc = iconv_open("CP932", "EUC-JP-MS");
+    if (euc == reinterpret_cast<iconv_t>(-1)) {
+        std::perror("gen_cp932: iconv_open EUC-JP-MS");
+        return 1;
+    }
+    std::vector<unsigned> supplement(94 * 94, 0);
+    unsigned supplementCount = 0;
+    for (unsigned j1 = 0xA1; j1 <= 0xFE; ++j1)
+        for (unsigned j2 = 0xA1; j2 <= 0xFE; ++j2) {
+            char in[3] = {'\x8F', static_cast<char>(j1), static_cast<char>(j2)};
+            unsigned char out[8];
+            char* ip = in;
+            char* op = reinterpret_cast<char*>(out);
+            std::size_t il = 3, ol = sizeof out;
+            iconv(euc, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(euc, &ip, &il, &op, &ol) != static_cast<std::size_t>(-1) && il == 0 &&
+                op - reinterpret_cast<char*>(out) == 2 && IsLead(out[0])) {
+                supplement[(j1 - 0xA1) * 94 + (j2 - 0xA1)] = static_cast<unsigned>(out[0]) << 8 | out[1];
+                ++supplementCount;
+            }
+        }
+    iconv_close(euc);
+    if (supplementCount < 300) {
+        std::fprintf(stderr, "gen_cp932: the C library's EUC-JP-MS maps only %u three-byte characters\n",
+                     supplementCount);
+        return 1;
+    }
+
     FILE* f = std::fopen(argv[1], "w");
     if (!f) {
         std::perror(argv[1]);
@@ -171,6 +204,7 @@ int main(int argc, char** argv)
     WriteArray(f, "const std::uint8_t kPageOf[256]", pageOf, " %3u,");
     std::fprintf(f, "const std::size_t kPageCount = %zu;\n\n", pages.size() / 256);
     WriteArray(f, "const std::uint16_t kPages[]", pages, " 0x%04X,");
+    WriteArray(f, "const std::uint16_t kEucSupplement[94 * 94]", supplement, " 0x%04X,");
     std::fputs("}  // namespace cp932\n", f);
     if (std::fclose(f) != 0) {
         std::perror(argv[1]);

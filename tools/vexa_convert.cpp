@@ -30,13 +30,16 @@
 namespace {
 
 const char kUsage[] =
-    "usage: vexa-convert [--kanji=auto|sjis|euc|jis|utf8] [--linebreak=auto|crlf|lf|cr|lfcr] INPUT OUTPUT\n"
+    "usage: vexa-convert [--kanji=auto|sjis|euc|jis|utf8|utf16|utf16be] [--linebreak=auto|crlf|lf|cr|lfcr]\n"
+    "                    INPUT OUTPUT\n"
     "\n"
     "Reads INPUT as VEXA Edit ! opens a file: its kanji code (Shift-JIS, EUC,\n"
-    "7-bit JIS or UTF-8) and line-break code (CR LF, CR, LF or LF CR) are detected\n"
-    "and the text becomes Shift-JIS with CR LF. Then writes OUTPUT as the editor\n"
-    "saves, in the codes given; auto (the default) keeps the codes detected in\n"
-    "INPUT, and a UTF-8 byte-order mark read is written again.\n"
+    "7-bit JIS, UTF-8, or UTF-16 behind its byte-order mark) and line-break code\n"
+    "(CR LF, CR, LF or LF CR) are detected and the text becomes Shift-JIS with\n"
+    "CR LF. Then writes OUTPUT as the editor saves, in the codes given; auto (the\n"
+    "default) keeps the codes detected in INPUT, and a UTF-8 byte-order mark read\n"
+    "is written again. UTF-16 (little-endian) and utf16be are written behind a\n"
+    "byte-order mark.\n"
     "\n"
     "INPUT - reads standard input. Prints the detected codes as one line,\n"
     "kanji=... linebreak=..., on standard output, or on standard error when\n"
@@ -46,9 +49,12 @@ const char kUsage[] =
     "Exit status: 0 on success, 2 a file could not be opened or created,\n"
     "3 out of memory or a file too large, 4 a read or write fell short,\n"
     "5 OUTPUT was written, but characters that Shift-JIS or UTF-8 cannot hold\n"
-    "became U+3013 (Shift-JIS 81 AC), as standard error says, 64 usage.\n";
+    "became U+3013 (Shift-JIS 81 AC), as standard error says, 6 OUTPUT was\n"
+    "written, but INPUT held a zero byte, where its text ended: standard error\n"
+    "says how many bytes were left out, 64 usage.\n";
 
 constexpr int kReplacedStatus = 5;
+constexpr int kLeftOutStatus = 6;
 
 struct Options {
     std::size_t piece = 64 * 1024;  // bytes read at a time (--piece-size, for tests): a piece and its
@@ -63,7 +69,7 @@ bool ParseKanji(const char* v, KanjiCode* out)
 {
     static const struct { const char* name; KanjiCode code; } names[] = {
         {"auto", KanjiCode::Auto}, {"sjis", KanjiCode::ShiftJIS}, {"euc", KanjiCode::EUC}, {"jis", KanjiCode::JIS},
-        {"utf8", KanjiCode::UTF8}};
+        {"utf8", KanjiCode::UTF8}, {"utf16", KanjiCode::UTF16}, {"utf16be", KanjiCode::UTF16BE}};
     for (const auto& n : names)
         if (std::strcmp(v, n.name) == 0) {
             *out = n.code;
@@ -354,12 +360,18 @@ int Run(const Options& opt)
     std::fprintf(toStdout ? stderr : stdout, "kanji=%s linebreak=%s\n", KanjiCodeName(converter.kanji()),
                  LineBreakCodeName(converter.lineBreak()));
     // Nothing is lost without a word: the count, and a status of its own.
+    int status = EC_SUCCESS;
     if (converter.replaced() > 0) {
         std::fprintf(stderr, "vexa-convert: %s: %llu character(s) had no place in the output code and became U+3013\n", opt.input,
                      static_cast<unsigned long long>(converter.replaced()));
-        return kReplacedStatus;
+        status = kReplacedStatus;
     }
-    return EC_SUCCESS;
+    if (converter.leftOut() > 0) {
+        std::fprintf(stderr, "vexa-convert: %s: a zero byte ended the text; the %llu byte(s) from it on were left out\n",
+                     opt.input, static_cast<unsigned long long>(converter.leftOut()));
+        status = kLeftOutStatus;
+    }
+    return status;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "codec/pipeline.h"
 #include "reference_codec.h"
 #include "test_util.h"
 
@@ -47,7 +48,9 @@ const std::vector<LoadCase>& LoadCases()
         {"JIS announcement ESC & @ ESC $ B", Unhex("1B 26 40 1B 24 42 30 21"), "88 9F", LineBreakCode::CrLf, KanjiCode::JIS},
         {"JIS ends in two-byte mode", Unhex("1B 24 42 24 22 30 21"), "82 A0 88 9F", LineBreakCode::CrLf, KanjiCode::JIS},
         {"space and CR keep two-byte mode", Unhex("1B 24 42 30 21 20 30 21 0A 30 21"), "88 9F 20 88 9F 0D 0A 88 9F", LineBreakCode::Lf, KanjiCode::JIS},
-        {"ESC ( I ends two-byte mode", Unhex("1B 24 42 30 21 1B 28 49 31 32"), "88 9F 31 32", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"ESC ( I: half-width katakana", Unhex("1B 24 42 30 21 1B 28 49 31 32"), "88 9F B1 B2", LineBreakCode::CrLf, KanjiCode::JIS},
+        {"ESC ( B ends katakana", Unhex("1B 28 49 31 5F 1B 28 42 31 0A"), "B1 DF 31 0D 0A", LineBreakCode::Lf, KanjiCode::JIS},
+        {"katakana mode keeps line breaks and others", Unhex("1B 28 49 31 0A 60 1B 24 42 30 21"), "B1 0D 0A 60 88 9F", LineBreakCode::Lf, KanjiCode::JIS},
         {"unknown ESC kept", Unhex("61 1B 78 62"), "61 1B 78 62", LineBreakCode::CrLf, KanjiCode::JIS},
         {"unknown ESC $ kept", Unhex("61 1B 24 5A 62"), "61 1B 24 5A 62", LineBreakCode::CrLf, KanjiCode::JIS},
         {"ESC at the very end kept", Unhex("61 1B"), "61 1B", LineBreakCode::CrLf, KanjiCode::JIS},
@@ -56,7 +59,11 @@ const std::vector<LoadCase>& LoadCases()
         {"ESC & cut short skipped", Unhex("61 1B 26 40"), "61", LineBreakCode::CrLf, KanjiCode::JIS},
         {"EUC pairs", Unhex("A4 A2 B0 A1"), "82 A0 88 9F", LineBreakCode::CrLf, KanjiCode::EUC},
         {"EUC lone lead at the end pairs with the terminator", Unhex("A4 A2 B0"), "82 A0 88 7D", LineBreakCode::CrLf, KanjiCode::EUC},
-        {"EUC single shift copied", Unhex("A4 A2 8E B1 61"), "82 A0 8E 89 81", LineBreakCode::CrLf, KanjiCode::EUC},
+        {"EUC 8E: half-width katakana", Unhex("A4 A2 8E B1 61"), "82 A0 B1 61", LineBreakCode::CrLf, KanjiCode::EUC},
+        {"EUC 8E before a byte that is no katakana copied", Unhex("A4 A2 8E 41"), "82 A0 8E 41", LineBreakCode::CrLf, KanjiCode::EUC},
+        {"EUC 8F: IBM extension", Unhex("A4 A2 8F F3 F3 61"), "82 A0 FA 40 61", LineBreakCode::CrLf, KanjiCode::EUC},
+        {"EUC 8F: user-defined area", Unhex("A4 A2 8F F5 A1"), "82 A0 F5 40", LineBreakCode::CrLf, KanjiCode::EUC},
+        {"EUC 8F without a place in code page 932", Unhex("A4 A2 8F B0 A1 61"), "82 A0 81 AC 61", LineBreakCode::CrLf, KanjiCode::EUC},
         {"single shift first reads as Shift-JIS", Unhex("8E B1 61"), "8E B1 61", LineBreakCode::CrLf, KanjiCode::ShiftJIS},
         {"EUC with escapes obeyed", Unhex("A4 A2 1B 24 42 30 21"), "82 A0 88 9F", LineBreakCode::CrLf, KanjiCode::EUC},
         {"Shift-JIS kept byte for byte", Unhex("82 A0 0A 88 9F 5C"), "82 A0 0D 0A 88 9F 5C", LineBreakCode::Lf, KanjiCode::ShiftJIS},
@@ -118,17 +125,21 @@ TEST(LoadProgress, KanjiPassOnThousandBytesOfJis)
 TEST(Load, AgreesWithReferenceOnRandomFiles)
 {
     std::mt19937 rng(12345);
-    const unsigned char alphabet[] = {0x0D, 0x0A, 0x1B, '$', '(', '&', '@', 'B', 'D', 'J', 'a', ' ',
-                                      0x21, 0x30, 0x7E, 0x7F, 0x80, 0x8E, 0x8F, 0xA0, 0xA1, 0xB0,
-                                      0xDF, 0xE0, 0xFE, 0xFF, 0x00};
+    const unsigned char alphabet[] = {0x0D, 0x0A, 0x1B, '$', '(', '&', '@', 'B', 'D', 'J', 'I', 'a', ' ',
+                                      0x21, 0x30, 0x5F, 0x60, 0x7E, 0x7F, 0x80, 0x8E, 0x8F, 0xA0, 0xA1,
+                                      0xB0, 0xDF, 0xE0, 0xF3, 0xFE, 0xFF, 0x00};
     for (int round = 0; round < 3000; ++round) {
         std::size_t n = rng() % (round < 2000 ? 40 : 600);
         Bytes file;
         bool withZero = rng() % 4 == 0;
+        // Whole escape sequences now and then, so that every mode is met.
+        const char* const sequences[] = {"\x1B(I", "\x1B(B", "\x1B$B", "\x1B(J"};
         for (std::size_t k = 0; k < n; ++k) {
             unsigned char c = alphabet[rng() % (sizeof alphabet - (withZero ? 0 : 1))];
             if (round % 3 == 0 && rng() % 8 != 0)
                 c = 'a';  // long one-byte runs reach the word-at-a-time paths
+            if (rng() % 12 == 0)
+                file += sequences[rng() % 4];
             file += static_cast<char>(c);
         }
         if (rng() % 10 == 0 && file.size() < 128)
@@ -142,6 +153,7 @@ TEST(Load, AgreesWithReferenceOnRandomFiles)
         ASSERT_EQ(Hex(got.text), Hex(r2.text)) << "file " << Hex(file);
         ASSERT_EQ(static_cast<int>(got.lineBreak), r1.code) << Hex(file);
         ASSERT_EQ(got.kanji, detected);
+        ASSERT_EQ(got.replaced, r2.replaced) << Hex(file);
         ASSERT_EQ(s1.advances, r1.advances) << Hex(file);
         ASSERT_EQ(s2.advances, r2.advances) << Hex(file);
     }
@@ -256,3 +268,42 @@ TEST(Load, KanjiPassWithoutRoomForGrowthKeepsTheLastByte)
 }
 
 }  // namespace
+
+// The whole load of a file: UTF-16 by its mark before anything else, and a
+// zero byte that ends the text counted with what it left out.
+TEST(LoadFile, Utf16AndZeroBytes)
+{
+    const struct {
+        const char* name;
+        Bytes file;
+        const char* expectedHex;
+        KanjiCode kanji;
+        LineBreakCode lineBreak;
+        std::uint64_t replaced, leftOut;
+    } cases[] = {
+        {"UTF-16 little-endian", Unhex("FF FE 41 00 42 30 71 FF"), "41 82 A0 B1", KanjiCode::UTF16, LineBreakCode::CrLf, 0, 0},
+        {"UTF-16 big-endian", Unhex("FE FF 00 41 30 42 FF 71"), "41 82 A0 B1", KanjiCode::UTF16BE, LineBreakCode::CrLf, 0, 0},
+        {"line breaks after the units are bytes", Unhex("FF FE 41 00 0A 00 42 00 0D 00"), "41 0D 0A 42 0D 0A", KanjiCode::UTF16, LineBreakCode::Lf, 0, 0},
+        {"a surrogate pair is one 〓", Unhex("FF FE 3D D8 00 DE 41 00"), "81 AC 41", KanjiCode::UTF16, LineBreakCode::CrLf, 1, 0},
+        {"a lone surrogate is one 〓", Unhex("FF FE 00 DC 41 00 3D D8"), "81 AC 41 81 AC", KanjiCode::UTF16, LineBreakCode::CrLf, 2, 0},
+        {"an odd last byte is one 〓", Unhex("FF FE 41 00 42"), "41 81 AC", KanjiCode::UTF16, LineBreakCode::CrLf, 1, 0},
+        {"U+3013 itself is no replacement", Unhex("FF FE 13 30"), "81 AC", KanjiCode::UTF16, LineBreakCode::CrLf, 0, 0},
+        {"Hangul has no place in Shift-JIS", Unhex("FF FE 00 AC"), "81 AC", KanjiCode::UTF16, LineBreakCode::CrLf, 1, 0},
+        {"U+0000 ends the text", Unhex("FF FE 41 00 00 00 42 00"), "41", KanjiCode::UTF16, LineBreakCode::CrLf, 0, 4},
+        {"the mark alone", Unhex("FE FF"), "", KanjiCode::UTF16BE, LineBreakCode::CrLf, 0, 0},
+        {"a zero byte ends the text", Unhex("61 62 00 63 64"), "61 62", KanjiCode::JIS, LineBreakCode::CrLf, 0, 3},
+        {"a MacBinary header's zeros leave nothing out", MacBinary("ab"), "61 62", KanjiCode::JIS, LineBreakCode::CrLf, 0, 0},
+        {"EUC's 8F without a place is counted", Unhex("A4 A2 8F B0 A1"), "82 A0 81 AC", KanjiCode::EUC, LineBreakCode::CrLf, 1, 0},
+    };
+    for (const auto& c : cases) {
+        std::vector<char> raw(c.file.size() + 64, '\x55');
+        std::copy(c.file.begin(), c.file.end(), raw.begin());
+        std::vector<char> converted(2 * c.file.size() + 128, '\x55');
+        LoadResult r = ConvertFileOnLoad(raw.data(), c.file.size(), converted.data(), converted.size(), nullptr);
+        EXPECT_EQ(Hex(Bytes(converted.data(), r.length)), c.expectedHex) << c.name;
+        EXPECT_EQ(r.kanji, c.kanji) << c.name;
+        EXPECT_EQ(r.lineBreak, c.lineBreak) << c.name;
+        EXPECT_EQ(r.replaced, c.replaced) << c.name;
+        EXPECT_EQ(r.leftOut, c.leftOut) << c.name;
+    }
+}

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "codec/pipeline.h"
 #include "reference_codec.h"
 #include "test_util.h"
 
@@ -30,10 +31,13 @@ const SaveCase kSaveCases[] = {
     {"two pairs share one escape", "88 9F 82 A0 61", KanjiCode::JIS, LineBreakCode::CrLf, "1B 24 42 30 21 24 22 1B 28 42 61"},
     {"text ending in a pair ends in its JIS pair", "61 88 9F", KanjiCode::JIS, LineBreakCode::CrLf, "61 1B 24 42 30 21"},
     {"line break after a pair in JIS", "88 9F 0D 0A", KanjiCode::JIS, LineBreakCode::Lf, "1B 24 42 30 21 1B 28 42 0A"},
-    {"half-width katakana to EUC", "B1", KanjiCode::EUC, LineBreakCode::CrLf, "B1"},
-    {"half-width katakana to JIS", "B1", KanjiCode::JIS, LineBreakCode::CrLf, "B1"},
+    {"half-width katakana to EUC after 8E", "B1 61 DF", KanjiCode::EUC, LineBreakCode::CrLf, "8E B1 61 8E DF"},
+    {"half-width katakana to JIS in ESC ( I, closed at the end", "B1", KanjiCode::JIS, LineBreakCode::CrLf, "1B 28 49 31 1B 28 42"},
     {"half-width katakana to Shift-JIS", "B1", KanjiCode::ShiftJIS, LineBreakCode::CrLf, "B1"},
-    {"katakana closes two-byte mode", "88 9F B1", KanjiCode::JIS, LineBreakCode::CrLf, "1B 24 42 30 21 1B 28 42 B1"},
+    {"a run of katakana shares one escape", "B1 DF 61", KanjiCode::JIS, LineBreakCode::CrLf, "1B 28 49 31 5F 1B 28 42 61"},
+    {"katakana after a pair", "88 9F B1", KanjiCode::JIS, LineBreakCode::CrLf, "1B 24 42 30 21 1B 28 49 31 1B 28 42"},
+    {"a pair after katakana", "B1 88 9F", KanjiCode::JIS, LineBreakCode::CrLf, "1B 28 49 31 1B 24 42 30 21"},
+    {"A0 and FD are no katakana", "A0 FD", KanjiCode::JIS, LineBreakCode::CrLf, "A0 FD"},
     {"lead byte last is a one-byte character", "61 82", KanjiCode::EUC, LineBreakCode::CrLf, "61 82"},
     {"lead without trail", "82 0D 0A", KanjiCode::JIS, LineBreakCode::CrLf, "82 0D 0A"},
     {"second-half row", "82 A0", KanjiCode::EUC, LineBreakCode::CrLf, "A4 A2"},
@@ -123,7 +127,7 @@ TEST(Save, LoneCrWithoutRoomStaysACr)
 
 TEST(Save, ShortOutputIsNeverOverrun)
 {
-    Bytes text = Unhex("88 9F 61 88 9F 0D 0A 82 A0 62");
+    Bytes text = Unhex("88 9F 61 88 9F 0D 0A 82 A0 62 B1 B2 88 9F B1");
     for (std::size_t size = 0; size < 4 * text.size() + 4; ++size) {
         std::vector<char> out(size + 8, '\x77');
         std::size_t n = ConvertKanjiOnSave(text.data(), text.size(), out.data(), size, KanjiCode::JIS, nullptr);
@@ -137,3 +141,20 @@ TEST(Save, ShortOutputIsNeverOverrun)
 }
 
 }  // namespace
+
+// UTF-16 is written behind its mark in the order asked, as a save under
+// Auto writes a UTF-16 file back.
+TEST(Save, Utf16BehindItsMark)
+{
+    const Bytes text = Unhex("41 82 A0 B1 0D 0A 85 40");  // 85 40: no character in code page 932
+    for (KanjiCode code : {KanjiCode::UTF16, KanjiCode::UTF16BE}) {
+        std::vector<char> buffer(text.begin(), text.end());
+        buffer.resize(text.size() + 64);
+        std::vector<char> output(KanjiOutputCapacity(buffer.size()));
+        SavedText saved = ConvertTextOnSave(buffer.data(), text.size(), buffer.size(), output.data(), output.size(), code,
+                                            LineBreakCode::Lf, nullptr, WritesByteOrderMark(code, false));
+        EXPECT_EQ(Hex(Bytes(saved.data, saved.length)),
+                  code == KanjiCode::UTF16 ? "FF FE 41 00 42 30 71 FF 0A 00 13 30" : "FE FF 00 41 30 42 FF 71 00 0A 30 13");
+        EXPECT_EQ(saved.replaced, 1u);
+    }
+}

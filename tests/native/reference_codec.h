@@ -16,6 +16,7 @@ namespace reference {
 struct Result {
     std::string text;
     int code = 0;
+    std::uint64_t replaced = 0;  // characters that became 〓 where `code` is not their count
     std::vector<int> advances;
 };
 
@@ -159,6 +160,28 @@ inline Result Utf8OnLoad(const std::string& text, bool skipMark)
     return r;
 }
 
+// The character of the Shift-JIS at *i by code page 932, *i moved past it;
+// 〓, counted in `code`, for bytes it gives no character.
+inline std::uint32_t NextCharacter(const std::string& text, std::size_t* i, Result* r)
+{
+    const std::size_t len = text.size();
+    const unsigned char c = static_cast<unsigned char>(text[*i]);
+    const unsigned char d = *i + 1 < len ? static_cast<unsigned char>(text[*i + 1]) : 0;
+    std::uint32_t u;
+    if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && ((d >= 0x40 && d <= 0x7E) || (d >= 0x80 && d <= 0xFC))) {
+        u = cp932::PairToUnicode(c, d);
+        *i += 2;
+    } else {
+        u = c < 0x80 ? c : cp932::SingleToUnicode(c);
+        *i += 1;
+    }
+    if (u == cp932::kNone) {
+        u = 0x3013;
+        ++r->code;
+    }
+    return u;
+}
+
 // Shift-JIS to UTF-8 by code page 932; 〓 for bytes it gives no character.
 inline Result Utf8OnSave(const std::string& text, bool mark)
 {
@@ -169,20 +192,7 @@ inline Result Utf8OnSave(const std::string& text, bool mark)
     std::size_t i = 0;
     while (i < len) {
         Step(&r, i, len);
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const unsigned char d = i + 1 < len ? static_cast<unsigned char>(text[i + 1]) : 0;
-        std::uint32_t u;
-        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && ((d >= 0x40 && d <= 0x7E) || (d >= 0x80 && d <= 0xFC))) {
-            u = cp932::PairToUnicode(c, d);
-            i += 2;
-        } else {
-            u = c < 0x80 ? c : cp932::SingleToUnicode(c);
-            i += 1;
-        }
-        if (u == cp932::kNone) {
-            u = 0x3013;
-            ++r.code;
-        }
+        const std::uint32_t u = NextCharacter(text, &i, &r);
         if (u < 0x80) {
             r.text += static_cast<char>(u);
         } else if (u < 0x800) {
@@ -197,11 +207,75 @@ inline Result Utf8OnSave(const std::string& text, bool mark)
     return r;
 }
 
+// UTF-16 after its two-byte mark (in the order `bigEndian` says) to
+// Shift-JIS: each unit by code page 932, 〓 for a surrogate pair, a lone
+// surrogate, a unit the code page lacks and an odd last byte; U+0000 ends
+// the text, and *leftOut is the bytes from it on. `code` is the number
+// replaced.
+inline Result Utf16OnLoad(const std::string& file, bool bigEndian, std::uint64_t* leftOut)
+{
+    Result r;
+    *leftOut = 0;
+    auto unit = [&](std::size_t k) {
+        const unsigned a = static_cast<unsigned char>(file[k]), b = static_cast<unsigned char>(file[k + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    std::size_t i = 2;
+    while (i < file.size()) {
+        unsigned sj = 0;
+        if (i + 1 < file.size()) {
+            const unsigned u = unit(i);
+            if (u == 0) {
+                *leftOut = file.size() - i;
+                break;
+            }
+            i += 2;
+            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < file.size() && unit(i) >= 0xDC00 && unit(i) <= 0xDFFF)
+                i += 2;
+            if (u < 0xD800 || u > 0xDFFF)
+                sj = cp932::FromUnicode(u);
+        } else {
+            i += 1;  // an odd last byte
+        }
+        if (sj == 0) {
+            sj = 0x81AC;
+            ++r.code;
+        }
+        if (sj >= 0x100)
+            r.text += static_cast<char>(sj >> 8);
+        r.text += static_cast<char>(sj & 0xFF);
+    }
+    return r;
+}
+
+// Shift-JIS to UTF-16 by code page 932, behind a mark when asked; 〓 for
+// bytes the code page gives no character. `code` is the number replaced.
+inline Result Utf16OnSave(const std::string& text, bool bigEndian, bool mark)
+{
+    Result r;
+    auto put = [&](unsigned u) {
+        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        r.text += bigEndian ? hi : lo;
+        r.text += bigEndian ? lo : hi;
+    };
+    if (mark)
+        put(0xFEFF);
+    const std::size_t len = text.size();
+    std::size_t i = 0;
+    while (i < len) {
+        Step(&r, i, len);
+        const std::uint32_t u = NextCharacter(text, &i, &r);
+        put(u);
+    }
+    return r;
+}
+
 inline Result KanjiOnLoad(const std::string& text, KanjiCode detected)
 {
     if (detected == KanjiCode::UTF8) {
         const bool mark = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
         Result r = Utf8OnLoad(text, mark);
+        r.replaced = static_cast<std::uint64_t>(r.code);
         r.code = static_cast<int>(detected);
         return r;
     }
@@ -213,11 +287,32 @@ inline Result KanjiOnLoad(const std::string& text, KanjiCode detected)
     }
     const std::size_t len = text.size();
     auto at = [&](std::size_t k) -> unsigned { return k < len ? static_cast<unsigned char>(text[k]) : 0u; };
-    bool mode = false;
+    bool mode = false, kana = false;
     std::size_t i = 0;
     while (i < len) {
         Step(&r, i, len);
-        unsigned c1 = at(i), c2 = at(i + 1);
+        unsigned c1 = at(i), c2 = at(i + 1), c3 = at(i + 2);
+        if (kana && c1 >= 0x21 && c1 <= 0x5F) {  // after ESC ( I
+            r.text += static_cast<char>(c1 + 0x80);
+            i += 1;
+            continue;
+        }
+        if (c1 == 0x8E && c2 >= 0xA1 && c2 <= 0xDF) {  // EUC's half-width katakana
+            r.text += static_cast<char>(c2);
+            i += 2;
+            continue;
+        }
+        if (c1 == 0x8F && c2 >= 0xA1 && c2 <= 0xFE && c3 >= 0xA1 && c3 <= 0xFE) {  // EUC's three bytes
+            unsigned sj = cp932::kEucSupplement[(c2 - 0xA1) * 94 + (c3 - 0xA1)];
+            if (sj == 0) {
+                sj = 0x81AC;
+                ++r.replaced;
+            }
+            r.text += static_cast<char>(sj >> 8);
+            r.text += static_cast<char>(sj & 0xFF);
+            i += 3;
+            continue;
+        }
         if (mode && c1 >= 0x21 && c2 <= 0x7E) { c1 |= 0x80; c2 |= 0x80; }
         if (c1 >= 0xA1 && c2 <= 0xFE) {
             unsigned j1 = c1 & 0x7F, j2 = c2 & 0x7F, s1, s2;
@@ -229,10 +324,10 @@ inline Result KanjiOnLoad(const std::string& text, KanjiCode detected)
             i += 2;
         } else if (at(i) == 0x1B) {
             unsigned b1 = at(i + 1), b2 = at(i + 2);
-            if (b1 == '$' && b2 == '(') { i += 4; mode = true; }
-            else if (b1 == '$' && (b2 == '@' || b2 == 'B')) { i += 3; mode = true; }
-            else if (b1 == '&') { i += 6; mode = true; }
-            else if (b1 == '(') { i += 3; mode = false; }
+            if (b1 == '$' && b2 == '(') { i += 4; mode = true; kana = false; }
+            else if (b1 == '$' && (b2 == '@' || b2 == 'B')) { i += 3; mode = true; kana = false; }
+            else if (b1 == '&') { i += 6; mode = true; kana = false; }
+            else if (b1 == '(') { i += 3; mode = false; kana = b2 == 'I'; }
             else { r.text += '\x1B'; i += 1; }
         } else {
             r.text += static_cast<char>(at(i));
@@ -267,14 +362,17 @@ inline Result KanjiOnSave(const std::string& text, KanjiCode target, bool mark =
 {
     if (target == KanjiCode::UTF8)
         return Utf8OnSave(text, mark);
+    if (target == KanjiCode::UTF16 || target == KanjiCode::UTF16BE)
+        return Utf16OnSave(text, target == KanjiCode::UTF16BE, mark);
     Result r;
     const std::size_t len = text.size();
     auto at = [&](std::size_t k) -> unsigned { return k < len ? static_cast<unsigned char>(text[k]) : 0u; };
-    bool mode = false;
+    enum { Ascii, Kanji, Kana } mode = Ascii;
     std::size_t i = 0;
     while (i < len) {
         Step(&r, i, len);
         unsigned c1 = at(i), c2 = at(i + 1);
+        const bool katakana = c1 >= 0xA1 && c1 <= 0xDF;
         bool lead = (c1 >= 0x81 && c1 <= 0x9F) || (c1 >= 0xE0 && c1 <= 0xFE);
         bool trail = (c2 >= 0x40 && c2 <= 0x7E) || (c2 >= 0x80 && c2 <= 0xFC);
         if (lead && trail) {
@@ -283,17 +381,25 @@ inline Result KanjiOnSave(const std::string& text, KanjiCode target, bool mark =
             if (s2 >= 0x80) s2 -= 1;
             if (s2 >= 0x9E) { j1 = (s1 - 0x70) * 2; j2 = s2 - 0x7D; } else { j1 = (s1 - 0x70) * 2 - 1; j2 = s2 - 0x1F; }
             if (target == KanjiCode::EUC) { j1 |= 0x80; j2 |= 0x80; }
-            if (target == KanjiCode::JIS && !mode) { r.text += "\x1B$B"; mode = true; }
+            if (target == KanjiCode::JIS && mode != Kanji) { r.text += "\x1B$B"; mode = Kanji; }
             if (target == KanjiCode::ShiftJIS) { j1 = c1; j2 = c2; }
             r.text += static_cast<char>(j1);
             r.text += static_cast<char>(j2);
             i += 2;
+        } else if (target == KanjiCode::JIS && katakana) {
+            if (mode != Kana) { r.text += "\x1B(I"; mode = Kana; }
+            r.text += static_cast<char>(c1 - 0x80);
+            i += 1;
         } else {
-            if (mode) { r.text += "\x1B(B"; mode = false; }
+            if (mode != Ascii) { r.text += "\x1B(B"; mode = Ascii; }
+            if (target == KanjiCode::EUC && katakana)
+                r.text += '\x8E';
             r.text += static_cast<char>(c1);
             i += 1;
         }
     }
+    if (mode == Kana)
+        r.text += "\x1B(B";
     return r;
 }
 

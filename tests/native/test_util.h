@@ -51,6 +51,7 @@ struct Loaded {
     Bytes text;
     LineBreakCode lineBreak;
     KanjiCode kanji;
+    std::uint64_t replaced;  // characters that became 〓
 };
 
 // Runs both load passes with the buffer sizes of the editor's load flow.
@@ -64,7 +65,9 @@ inline Loaded LoadBytes(const Bytes& file, const ProgressSink* pass1 = nullptr,
     Loaded r;
     std::size_t length = 0;
     r.lineBreak = ConvertLineBreaksOnLoad(raw.data(), file.size(), converted.data(), converted.size(), pass1, &length);
-    r.kanji = ConvertKanjiOnLoad(converted.data(), length, converted.size(), pass2, &length);
+    LoadNotes notes;
+    r.kanji = ConvertKanjiOnLoad(converted.data(), length, converted.size(), pass2, &length, &notes);
+    r.replaced = notes.replaced;
     r.text = Bytes(converted.data(), length);
     return r;
 }

@@ -50,11 +50,12 @@ TEST_F(CommandsTest, KanjiSettingsCheckOneItem)
     EXPECT_EQ(AppState.lineBreakSetting, LineBreakCode::Auto);
 }
 
-TEST_F(CommandsTest, Utf8IsTheLastItemOfTheKanjiMenu)
+TEST_F(CommandsTest, Utf8AndUtf16AreTheLastItemsOfTheKanjiMenu)
 {
     Start();
     EXPECT_EQ(MenuText(IDM_KANJI_UTF8), "UTF-8");
-    // 設定 > 漢字コード: the item after JIS, and the last.
+    EXPECT_EQ(MenuText(IDM_KANJI_UTF16), "UTF-16");
+    // 設定 > 漢字コード: after JIS, UTF-8 and then UTF-16, the last.
     HMENU settings = GetSubMenu(GetMenu(main_), 2);
     HMENU kanji = NULL;
     for (int k = 0; k < GetMenuItemCount(settings); ++k)
@@ -62,10 +63,12 @@ TEST_F(CommandsTest, Utf8IsTheLastItemOfTheKanjiMenu)
             kanji = sub;
     ASSERT_NE(kanji, (HMENU)NULL);
     const int count = GetMenuItemCount(kanji);
-    ASSERT_EQ(count, 5);
-    EXPECT_EQ(GetMenuItemID(kanji, count - 2), static_cast<UINT>(IDM_KANJI_JIS));
-    EXPECT_EQ(GetMenuItemID(kanji, count - 1), static_cast<UINT>(IDM_KANJI_UTF8));
+    ASSERT_EQ(count, 6);
+    EXPECT_EQ(GetMenuItemID(kanji, count - 3), static_cast<UINT>(IDM_KANJI_JIS));
+    EXPECT_EQ(GetMenuItemID(kanji, count - 2), static_cast<UINT>(IDM_KANJI_UTF8));
+    EXPECT_EQ(GetMenuItemID(kanji, count - 1), static_cast<UINT>(IDM_KANJI_UTF16));
     EXPECT_FALSE(MenuChecked(IDM_KANJI_UTF8));
+    EXPECT_FALSE(MenuChecked(IDM_KANJI_UTF16));
 }
 
 TEST_F(CommandsTest, LineBreakSettingsCheckOneItem)

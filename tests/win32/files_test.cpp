@@ -421,20 +421,157 @@ TEST_F(FilesTest, DropOnEditedTextAsksFirst)
     }
 }
 
+// The save question's save writes the file and keeps its path, but leaves
+// the title and the edited flag to what follows: the load when the open
+// dialog gives a file, nothing when it is cancelled (the window still
+// shows the old name and the text still counts as edited).
 TEST_F(FilesTest, OpenOnEditedTextSavesFirstWhenAskedTo)
 {
+    for (bool cancelOpen : {false, true}) {
+        Start();
+        std::string saved = TestFolder() + "draft.txt";
+        SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("draft\r\n"));
+        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+        Answerer answers;
+        answers.Press(IDYES).Type(saved);
+        if (cancelOpen)
+            answers.CancelDialog();
+        else
+            answers.Type(DataFile("jis-lf.txt"));
+        Command(IDM_OPEN);
+        Pump();
+        EXPECT_EQ(answers.unexpected, 0);
+        EXPECT_EQ(ReadFileBytes(saved), "draft\r\n");
+        if (cancelOpen) {
+            EXPECT_EQ(PaneText(AppState.hwndEdit), "draft\r\n");
+            EXPECT_EQ(WindowText(main_), "VEXA Edit ! : NewFile.txt");
+            EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 1);
+            EXPECT_STREQ(AppState.filePath, saved.c_str());
+        } else {
+            EXPECT_TRUE(PaneText(AppState.hwndEdit) == reference_);
+            EXPECT_STREQ(AppState.filePath, DataFile("jis-lf.txt").c_str());
+        }
+        Close();
+    }
+}
+
+// Files that other programs write: half-width katakana in EUC and in JIS,
+// and UTF-16 of both orders behind its mark. Each opens through every path
+// as the text the peers started from, and a save under Auto writes it back
+// byte for byte.
+struct OtherProgramFile {
+    const char* file;
+    const char* reference;
+    KanjiCode kanji;
+    LineBreakCode lineBreak;
+};
+const OtherProgramFile kOtherProgramFiles[] = {
+    {"kana-euc-lf.txt", "kana-reference.txt", KanjiCode::EUC, LineBreakCode::Lf},
+    {"kana-jis-lf.txt", "kana-reference.txt", KanjiCode::JIS, LineBreakCode::Lf},
+    {"utf16le-crlf.txt", "reference.txt", KanjiCode::UTF16, LineBreakCode::CrLf},
+    {"utf16be-crlf.txt", "reference.txt", KanjiCode::UTF16BE, LineBreakCode::CrLf},
+};
+
+TEST_F(FilesTest, FilesOfOtherProgramsOpenEveryWayAndSaveBackUnchanged)
+{
+    const std::string folder = TestFolder();
+    for (const auto& f : kOtherProgramFiles) {
+        const std::string path = DataFile(f.file), reference = ReadFileBytes(DataFile(f.reference));
+        auto expectOpened = [&](const char* how) {
+            EXPECT_TRUE(PaneText(AppState.hwndEdit) == reference) << f.file << " " << how;
+            EXPECT_EQ(AppState.detectedKanji, f.kanji) << f.file << " " << how;
+            EXPECT_EQ(AppState.detectedLineBreak, f.lineBreak) << f.file << " " << how;
+            EXPECT_EQ(WindowText(main_), "VEXA Edit ! : " + path) << how;
+        };
+        {
+            Answerer none;  // no box may come
+            Start("\"" + path + "\"");
+            expectOpened("command line");
+            Close();
+            Start();
+            Drop(main_, {path});
+            expectOpened("drop");
+            EXPECT_EQ(none.unexpected, 0);
+        }
+        SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("other"));
+        {
+            Answerer answers;
+            answers.Type(path);
+            Command(IDM_OPEN);
+            Pump();
+            EXPECT_EQ(answers.unexpected, 0);
+            expectOpened("open dialog");
+        }
+        const std::string copy = folder + f.file;
+        Answerer answers;
+        answers.Type(copy);
+        Command(IDM_SAVE);
+        Pump();
+        EXPECT_EQ(answers.unexpected, 0);
+        EXPECT_TRUE(ReadFileBytes(copy) == ReadFileBytes(path)) << f.file;
+        Close();
+    }
+}
+
+// The menu item UTF-16 saves little-endian behind its mark, as iconv writes it.
+TEST_F(FilesTest, Utf16MenuItemSavesLittleEndianWithItsMark)
+{
     Start();
-    std::string saved = TestFolder() + "draft.txt";
-    SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("draft\r\n"));
-    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+    EXPECT_EQ(Hex(MenuText(IDM_KANJI_UTF16)), Hex("UTF-16"));
+    ASSERT_EQ(LoadTextFile(DataFile("sjis-crlf.txt").c_str()), EC_SUCCESS);
+    Command(IDM_KANJI_UTF16);
+    EXPECT_TRUE(MenuChecked(IDM_KANJI_UTF16));
+    EXPECT_FALSE(MenuChecked(IDM_KANJI_AUTO));
+    const std::string path = TestFolder() + "unicode.txt";
     Answerer answers;
-    answers.Press(IDYES).Type(saved).Type(DataFile("jis-lf.txt"));
-    Command(IDM_OPEN);
+    answers.Type(path);
+    Command(IDM_SAVE);
     Pump();
     EXPECT_EQ(answers.unexpected, 0);
-    EXPECT_EQ(ReadFileBytes(saved), "draft\r\n");
-    EXPECT_TRUE(PaneText(AppState.hwndEdit) == reference_);
-    EXPECT_STREQ(AppState.filePath, DataFile("jis-lf.txt").c_str());
+    EXPECT_TRUE(ReadFileBytes(path) == ReadFileBytes(DataFile("utf16le-crlf.txt")));
+}
+
+// A zero byte ends the text: the box says how much was left out, and the
+// document is a new one, so that no save overwrites the file with less.
+TEST_F(FilesTest, ZeroByteIsToldAndTheDocumentIsNew)
+{
+    const std::string path = DataFile("zero-cut.txt"), original = ReadFileBytes(path);
+    const std::size_t zero = original.find('\0');
+    ASSERT_NE(zero, std::string::npos);
+    const std::string left = std::to_string(original.size() - zero);
+    auto expectTold = [&](const Answerer& answers, const char* how) {
+        ASSERT_EQ(answers.boxes.size(), 1u) << how;
+        EXPECT_EQ(Hex(answers.boxes[0].caption), Hex("ファイルの読み込み")) << how;
+        EXPECT_NE(answers.boxes[0].text.find(" " + left + " "), std::string::npos) << answers.boxes[0].text;
+        EXPECT_TRUE(PaneText(AppState.hwndEdit) == original.substr(0, zero)) << how;
+        EXPECT_STREQ(AppState.filePath, "NewFile.txt") << how;
+        EXPECT_EQ(WindowText(main_), "VEXA Edit ! : NewFile.txt") << how;
+        EXPECT_TRUE(ReadFileBytes(path) == original) << how;
+    };
+    {
+        Answerer answers;
+        answers.Press(IDOK);
+        Start("\"" + path + "\"");
+        Pump();
+        expectTold(answers, "command line");
+    }
+    {
+        Answerer answers;
+        answers.Press(IDOK);
+        Drop(main_, {path});
+        Pump();
+        expectTold(answers, "drop");
+    }
+    {
+        Answerer answers;
+        answers.Type(path).Press(IDOK);
+        Command(IDM_OPEN);
+        Pump();
+        std::vector<SeenBox> boxes = answers.boxes;
+        Answerer shown;
+        shown.boxes = boxes;
+        expectTold(shown, "open dialog");
+    }
 }
 
 }  // namespace
