@@ -7,7 +7,7 @@
 #include "app/shell.h"
 #include "app/sound.h"
 #include "app/status.h"
-#include "find/search.h"
+#include "app/pane_offsets.h"
 
 #include <vector>
 

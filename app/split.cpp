@@ -9,7 +9,7 @@
 #include "app/appstate.h"
 #include "app/shell.h"
 #include "app/textdiff.h"
-#include "find/search.h"
+#include "app/pane_offsets.h"
 #include "res/resource.h"
 
 namespace {

@@ -56,6 +56,19 @@ public:
 
     std::uint64_t Limit() const { return limit_; }
 
+    // A whole pass over the positions from i to end, in the runs above:
+    // `run(stop)` goes on from i (which it moves) while i is below stop and
+    // returns the steps it took. Flushes at the end.
+    template <typename Run>
+    void RunAll(const std::size_t& i, std::size_t end, Run run)
+    {
+        while (i < end) {
+            const std::size_t stop = BeginRun(i, end);
+            EndRun(run(stop));
+        }
+        Flush();
+    }
+
     // A step starts at pos >= Limit(): begins the run of its percentage and
     // counts that step.
     void Enter(std::uint64_t pos) {

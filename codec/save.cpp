@@ -200,8 +200,7 @@ std::size_t ConvertLineBreaksOnSave(char* text, std::size_t length, std::size_t 
 
     std::size_t i = 0, o = 0;
     PercentTracker tracker(len, progress);
-    while (i < len) {
-        const std::size_t stop = tracker.BeginRun(i, len);
+    tracker.RunAll(i, len, [&](std::size_t stop) {
         std::uint64_t steps = 0;
         while (i < stop) {
             steps += bytes::CopyWords(src, &i, stop, t, &o, [](std::uint64_t w) { return bytes::HasByte(w, CR); });
@@ -229,9 +228,8 @@ std::size_t ConvertLineBreaksOnSave(char* text, std::size_t length, std::size_t 
             }
             ++steps;
         }
-        tracker.EndRun(steps);
-    }
-    tracker.Flush();
+        return steps;
+    });
     if (o < capacity)
         t[o] = 0;
     return o;

@@ -6,6 +6,7 @@
 
 #include "app/layout.h"
 #include "codec/sjis.h"
+#include "app/pane_offsets.h"
 #include "find/search.h"
 #include "test_util.h"
 

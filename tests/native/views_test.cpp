@@ -8,6 +8,7 @@
 
 #include "app/textdiff.h"
 #include "codec/sjis.h"
+#include "app/pane_offsets.h"
 #include "find/search.h"
 #include "test_util.h"
 
