@@ -54,7 +54,8 @@ BUILD=${VEXA_BUILD:-$("$HERE/tools/wine-host.sh" --preferred)}
 echo "== the editor under Wine (gui_bench.exe of build/$BUILD)"
 for size in 100k:102400 1m:1048576 10m:10485760; do
     name=${size%%:*}; bytes=${size#*:}
-    [ -s "$OUT/edict$name.euc" ] || head -c "$bytes" "$TEXT" | head -n -1 >"$OUT/edict$name.euc"
+    # Without the few JIS X 0212 lines, whose 〓 would make the editor ask.
+    [ -s "$OUT/edict$name.euc" ] || head -c "$bytes" "$TEXT" | head -n -1 | grep -av "$(printf '\217')" >"$OUT/edict$name.euc"
 done
 "$HERE/tools/wine-prefix.sh"
 cd "$HERE/build/$BUILD/bench"
