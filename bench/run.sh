@@ -39,6 +39,20 @@ hyperfine -N -w 3 -r 20 --export-markdown "$OUT/convert-utf8.md" \
     "$CONVERT --kanji=sjis --linebreak=crlf $UTEXT -" \
     "iconv -f UTF-8 -t CP932 $UTEXT"
 echo
+# The same with a text of another kind: 30 MB of the dictionary (fewer
+# three-byte characters, longer runs of ASCII) before 20 MB of the pages.
+DTEXT=$OUT/dictman50.utf8
+if [ ! -s "$DTEXT" ]; then
+    { head -c 30000000 "$TEXT" | iconv -c -f EUC-JP -t CP932 2>/dev/null | iconv -f CP932 -t UTF-8
+      head -c 22000000 "$UTEXT"; } | head -c 52428800 | iconv -c -f UTF-8 -t CP932 2>/dev/null |
+        iconv -f CP932 -t UTF-8 >"$DTEXT"
+fi
+echo "== whole process, $(($(stat -c %s "$DTEXT") / 1048576)) MB of dictionary and pages in UTF-8/LF to Shift-JIS/CR LF"
+cat "$DTEXT" >/dev/null
+hyperfine -N -w 3 -r 20 --export-markdown "$OUT/convert-utf8-dict.md" \
+    "$CONVERT --kanji=sjis --linebreak=crlf $DTEXT -" \
+    "iconv -f UTF-8 -t CP932 $DTEXT"
+echo
 echo "== peak memory of the converter (/usr/bin/time -v)"
 /usr/bin/time -v "$CONVERT" --kanji=sjis --linebreak=crlf "$TEXT" - 2>&1 >/dev/null |
     grep -E "Maximum resident|Elapsed" || true

@@ -19,6 +19,11 @@ extern const std::uint8_t kPageOf[256];         // page of U+xx00-xxFF in kPages
 extern const std::uint16_t kPages[];            // 256 per page; 0: no bytes
 extern const std::size_t kPageCount;
 extern const std::uint16_t kEucSupplement[94 * 94];  // see EucSupplementToShiftJis
+// The Shift-JIS pair of each code point UTF-8 writes in three bytes, as its
+// two bytes stand in memory, lead first (copy them, do not shift them); 0
+// below U+0800, for the surrogates, and where the character has no pair
+// (none at all, or a single byte).
+extern const std::uint16_t kThreeBytePairs[65536];
 
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
 

@@ -82,6 +82,10 @@ inline std::uint32_t ThreeBytes(const unsigned char* t)
     return u >= 0x800 && (u & 0xF800) != 0xD800 ? u : 0;
 }
 
+// The code point of three bytes 1110xxxx 10xxxxxx 10xxxxxx in the low three
+// bytes of w (first byte lowest), not checked.
+inline std::uint32_t ThreeByteIndex(std::uint32_t w) { return (w & 0x0F) << 12 | (w >> 2 & 0x0FC0) | (w >> 16 & 0x3F); }
+
 // The character at t[i] (t[i] >= 0x80): its bytes go to *taken; kNone for
 // an ill-formed piece or a sequence cut off by `len` (then *cut is set).
 inline std::uint32_t Decode(const unsigned char* t, std::size_t i, std::size_t len, std::size_t* taken, bool* cut)
@@ -361,19 +365,35 @@ std::size_t ToShiftJis(char* text, std::size_t from, std::size_t length, std::si
         std::size_t stop = tracker.BeginRun(i - shift, measured) + shift;
         std::uint64_t steps = 0;
         while (i < stop) {
-            // One-byte characters a word at a time.
-            steps += bytes::CopyWords(t, &i, stop, t, &o, bytes::HasHighByte);
+            // One-byte characters up to the next lead byte, found sixteen
+            // or eight bytes at a time, and moved down as one run once the
+            // text has shrunk.
+            const std::size_t plain = bytes::SkipPlain(t, i, stop, 0, false);
+            if (plain > i) {
+                if (o != i)
+                    std::memmove(t + o, t + i, plain - i);
+                o += plain - i;
+                steps += plain - i;
+                i = plain;
+            }
             if (i >= stop)
                 break;
             // Kana and kanji come in runs of three-byte characters with a
             // Shift-JIS pair each.
             const std::size_t end3 = len < 4 ? 0 : stop < len - 3 ? stop : len - 3;
+            // One table lookup a character: the table holds no pair for
+            // what three bytes cannot stand for, which the general step
+            // below then judges.
             while (i < end3) {
-                const std::uint32_t u3 = ThreeBytes(t + i);
-                const unsigned sj3 = u3 ? cp932::FromUnicode(u3) : 0;
-                if (sj3 < 0x100)
+                std::uint32_t w;
+                std::memcpy(&w, t + i, 4);
+                if ((w & 0x00C0C0F0u) != 0x008080E0u)
                     break;
-                PutShiftJis(t, &o, sj3);
+                const std::uint16_t* pair = &cp932::kThreeBytePairs[ThreeByteIndex(w)];
+                if (*pair == 0)
+                    break;
+                std::memcpy(t + o, pair, 2);
+                o += 2;
                 i += 3;
                 ++steps;
             }

@@ -205,6 +205,19 @@ int main(int argc, char** argv)
     std::fprintf(f, "const std::size_t kPageCount = %zu;\n\n", pages.size() / 256);
     WriteArray(f, "const std::uint16_t kPages[]", pages, " 0x%04X,");
     WriteArray(f, "const std::uint16_t kEucSupplement[94 * 94]", supplement, " 0x%04X,");
+    // The pair of each character UTF-8 writes in three bytes, in one
+    // lookup, as its two bytes stand in memory (lead first, read as a
+    // little-endian number): 0 for the code points three bytes cannot stand
+    // for (below U+0800, the surrogates) and for those without a pair.
+    std::vector<unsigned> threeByte(65536, 0);
+    for (unsigned u = 0x800; u < 0x10000; ++u) {
+        if (u >= 0xD800 && u < 0xE000)
+            continue;
+        const unsigned sj = pages[static_cast<std::size_t>(pageOf[u >> 8]) << 8 | (u & 0xFF)];
+        if (sj >= 0x100)
+            threeByte[u] = (sj & 0xFF) << 8 | sj >> 8;
+    }
+    WriteArray(f, "const std::uint16_t kThreeBytePairs[65536]", threeByte, " 0x%04X,");
     std::fputs("}  // namespace cp932\n", f);
     if (std::fclose(f) != 0) {
         std::perror(argv[1]);
