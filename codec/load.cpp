@@ -223,9 +223,11 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
         const std::size_t stop = tracker.BeginRun(i, len);
         std::uint64_t steps = 0;
         while (i < stop) {
-            if (!twoByte && !kana && o == i) {
+            if (!twoByte && !kana) {
                 // EUC and one-byte text in place: only pairs change, so
                 // one-byte characters are stepped over a word at a time.
+                // Once a single shift has shortened the text, the run
+                // converted in place is then moved down as one.
                 std::uint64_t pairs = 0;
                 const std::size_t from = i;
                 const std::size_t fast = std::min(stop, len - 1);  // a pair's second byte is in the text
@@ -269,15 +271,10 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
                     else if (i < fast && a >= 0xA1)
                         ++i;  // a first byte whose second is 0xFF
                 }
-                o = i;
+                if (o != from)
+                    std::memmove(t + o, t + from, i - from);
+                o += i - from;
                 steps += (i - from) - pairs;
-                if (i >= stop)
-                    break;
-            } else if (!twoByte && !kana) {
-                // Plain ASCII without ESC is copied a word at a time.
-                steps += bytes::CopyWords(t, &i, stop, t, &o, [](std::uint64_t w) {
-                    return bytes::HasHighByte(w) || bytes::HasByte(w, ESC);
-                });
                 if (i >= stop)
                     break;
             }
