@@ -250,6 +250,38 @@ TEST_F(FinderTest, ReplaceRepeatYesNoCancel)
     }
 }
 
+// Texts where ReplaceRepeat once patched its copy of the text past the
+// replacement: the process ended, a match was skipped, or Yes replaced
+// what the question had not shown. Each is answered Yes throughout.
+TEST_F(FinderTest, ReplaceRepeatAfterLongerReplacements)
+{
+    Start();
+    HWND f = OpenFinder();
+    const struct {
+        const char* text;
+        const char* find;
+        const char* replace;
+        const char* result;
+        std::size_t questions;
+    } cases[] = {
+        {"abca", "a", "ZZ", "abcZZ", 1},
+        {"xaxa", "a", "ZZZ", "xZZZxZZZ", 2},
+        {"あaあaあ", "あ", "いい", "あaいいaいい", 2},
+        {"いxbｱ漢 abxあ漢b漢aaい", "x", "ZZZ", "いZZZbｱ漢 abZZZあ漢b漢aaい", 2},
+    };
+    for (const auto& c : cases) {
+        Text(c.text, 0, 0);
+        Fields(f, c.find, c.replace);
+        Answerer answers;
+        for (int k = 0; k < 4; ++k)
+            answers.Press(IDYES);
+        Click(f, IDC_REPLACE_REPEAT);
+        ASSERT_TRUE(IsWindow(main_)) << c.text;
+        EXPECT_EQ(Hex(PaneText(AppState.hwndEdit)), Hex(c.result)) << c.text;
+        EXPECT_EQ(answers.boxes.size(), c.questions) << c.text;
+    }
+}
+
 TEST_F(FinderTest, TwoByteCharactersAreNeverSplit)
 {
     Start();
