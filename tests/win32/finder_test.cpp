@@ -308,27 +308,6 @@ TEST_F(FinderTest, TwoByteCharactersAreNeverSplit)
     EXPECT_EQ(Hex(PaneText(AppState.hwndEdit)), Hex("大阪と京都と大阪"));
 }
 
-TEST_F(FinderTest, JapaneseMatchesSelectWholeCharacters)
-{
-    // The pane counts its positions in characters, the search in bytes.
-    Start();
-    Text("東京と京都と京都", 0, 0);
-    HWND f = OpenFinder();
-    Fields(f, "京都", "");
-    Click(f, IDC_FIND_NEXT);
-    EXPECT_EQ(Selection(AppState.hwndEdit), std::make_pair(3ul, 5ul));
-    Click(f, IDC_FIND_NEXT);
-    EXPECT_EQ(Selection(AppState.hwndEdit), std::make_pair(6ul, 8ul));
-    Click(f, IDC_FIND_PREV);
-    EXPECT_EQ(Selection(AppState.hwndEdit), std::make_pair(3ul, 5ul));
-    Fields(f, "京都", "大阪府");
-    Answerer answers;
-    answers.Press(IDYES).Press(IDNO);
-    SendMessageA(AppState.hwndEdit, EM_SETSEL, 0, 0);
-    Click(f, IDC_REPLACE_REPEAT);
-    EXPECT_EQ(Hex(PaneText(AppState.hwndEdit)), Hex("東京と大阪府と京都"));
-}
-
 TEST_F(FinderTest, DuringAnActionAllSixAreDisabled)
 {
     Start();
