@@ -161,9 +161,10 @@ bool PiecewiseConverter::StartWhenReady(bool atEnd)
 }
 
 // The first bytes are there (enough for a header and a mark after it):
-// skips a MacBinary header, ends the text at its first zero, takes off a
-// UTF-8 byte-order mark, and takes the kanji code from the first piece
-// when it shows one.
+// a UTF-16 text (by its mark) is turned into Shift-JIS from here on;
+// otherwise skips a MacBinary header, ends the text at its first zero,
+// takes off a UTF-8 byte-order mark, and takes the kanji code from the
+// first piece when it shows one.
 void PiecewiseConverter::Start(bool atEnd)
 {
     started_ = true;
