@@ -103,6 +103,50 @@ inline std::size_t SkipPlain(const unsigned char* t, std::size_t i, std::size_t 
     return i;
 }
 
+// Copy sixteen bytes (CopyBlocks) or eight (CopyWordsUntil) at a time from
+// src + *from to dst + *to while a block fits before `end`, up to the first
+// byte that `marks` marks; each block is stored whole, past that byte too.
+// Advance both positions; true when they stopped at a marked byte.
+#if defined(VEXA_SSE2)
+template <typename Marks>
+inline bool CopyBlocks(const unsigned char* src, std::size_t* from, std::size_t end, unsigned char* dst,
+                       std::size_t* to, Marks marks)
+{
+    while (*from + 16 <= end) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + *from));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + *to), v);
+        if (const unsigned mark = marks(v)) {
+            const unsigned k = static_cast<unsigned>(__builtin_ctz(mark));
+            *from += k;
+            *to += k;
+            return true;
+        }
+        *from += 16;
+        *to += 16;
+    }
+    return false;
+}
+#endif
+
+template <typename Marks>
+inline bool CopyWordsUntil(const unsigned char* src, std::size_t* from, std::size_t end, unsigned char* dst,
+                           std::size_t* to, Marks marks)
+{
+    while (*from + 8 <= end) {
+        const std::uint64_t w = Load64(src + *from);
+        Store64(dst + *to, w);
+        if (const std::uint64_t mark = marks(w)) {
+            const unsigned k = FirstMarked(mark);
+            *from += k;
+            *to += k;
+            return true;
+        }
+        *from += 8;
+        *to += 8;
+    }
+    return false;
+}
+
 // Copies from src + *i to dst + *o up to the first byte a or b, or until
 // less than a block is left before `end`; advances both positions and
 // returns the bytes copied. Whole blocks are stored past the byte found, so
@@ -114,41 +158,47 @@ inline std::size_t CopyUntil(const unsigned char* src, std::size_t* i, std::size
     std::size_t from = *i, to = *o;
 #if defined(VEXA_SSE2)
     const __m128i va = _mm_set1_epi8(static_cast<char>(a)), vb = _mm_set1_epi8(static_cast<char>(b));
-    while (from + 16 <= end) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + from));
-        const unsigned mark =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + to), v);
-        if (mark) {
-            const unsigned k = static_cast<unsigned>(__builtin_ctz(mark));
-            from += k;
-            to += k;
-            goto done;
-        }
-        from += 16;
-        to += 16;
-    }
+    const bool found = CopyBlocks(src, &from, end, dst, &to, [&](__m128i v) {
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
+    });
+    if (!found)
 #endif
-    while (from + 8 <= end) {
-        const std::uint64_t w = Load64(src + from);
-        const std::uint64_t mark = MarkByte(w, a) | MarkByte(w, b);
-        Store64(dst + to, w);
-        if (mark) {
-            const unsigned k = FirstMarked(mark);
-            from += k;
-            to += k;
-            break;
-        }
-        from += 8;
-        to += 8;
-    }
-#if defined(VEXA_SSE2)
-done:
-#endif
+        CopyWordsUntil(src, &from, end, dst, &to,
+                       [&](std::uint64_t w) { return MarkByte(w, a) | MarkByte(w, b); });
     const std::size_t copied = from - *i;
     *i = from;
     *o = to;
     return copied;
+}
+
+// Moves the run of bytes below 0x80 at t + *i down to t + *o (*o <= *i),
+// up to the first byte of 0x80 or more or `end`; advances both positions
+// and returns the bytes moved. While the run lies a whole block below its
+// source, blocks are stored whole as they are read: the bytes a block
+// carries past the run land below *i, on bytes already read, and are
+// written over later. Closer, the run is found first and moved as one.
+inline std::size_t MovePlainDown(unsigned char* t, std::size_t* i, std::size_t end, std::size_t* o)
+{
+    std::size_t from = *i, to = *o;
+    bool found = false;
+#if defined(VEXA_SSE2)
+    if (from - to >= 16)
+        found = CopyBlocks(t, &from, end, t, &to,
+                           [](__m128i v) { return static_cast<unsigned>(_mm_movemask_epi8(v)); });
+#endif
+    if (!found && from - to >= 8)
+        found = CopyWordsUntil(t, &from, end, t, &to, [](std::uint64_t w) { return w & kHigh; });
+    if (!found) {
+        const std::size_t plain = SkipPlain(t, from, end, 0, false);
+        if (to != from)
+            std::memmove(t + to, t + from, plain - from);
+        to += plain - from;
+        from = plain;
+    }
+    const std::size_t moved = from - *i;
+    *i = from;
+    *o = to;
+    return moved;
 }
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "word scans assume little-endian");

@@ -365,17 +365,9 @@ std::size_t ToShiftJis(char* text, std::size_t from, std::size_t length, std::si
         std::size_t stop = tracker.BeginRun(i - shift, measured) + shift;
         std::uint64_t steps = 0;
         while (i < stop) {
-            // One-byte characters up to the next lead byte, found sixteen
-            // or eight bytes at a time, and moved down as one run once the
-            // text has shrunk.
-            const std::size_t plain = bytes::SkipPlain(t, i, stop, 0, false);
-            if (plain > i) {
-                if (o != i)
-                    std::memmove(t + o, t + i, plain - i);
-                o += plain - i;
-                steps += plain - i;
-                i = plain;
-            }
+            // One-byte characters up to the next lead byte, sixteen or
+            // eight bytes at a time, moved down once the text has shrunk.
+            steps += bytes::MovePlainDown(t, &i, stop, &o);
             if (i >= stop)
                 break;
             // Kana and kanji come in runs of three-byte characters with a

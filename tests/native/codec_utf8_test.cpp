@@ -179,6 +179,27 @@ TEST(SaveUtf8, ShortOutputIsCutAtACharacter)
     }
 }
 
+// The load moves runs of one-byte characters down as the text shrinks,
+// whole blocks at a time once it has shrunk by a block or more: every run
+// length after every shrinkage, against the plain reading.
+TEST(LoadUtf8, OneByteRunsAfterEveryShrinkage)
+{
+    for (std::size_t kanji = 0; kanji <= 40; ++kanji) {
+        for (std::size_t run = 0; run <= 40; ++run) {
+            std::string file;
+            for (std::size_t k = 0; k < kanji; ++k)
+                file += "\xE6\xBC\xA2";
+            for (std::size_t k = 0; k < run; ++k)
+                file += static_cast<char>('A' + k % 26);
+            file += "\xE3\x81\x82";
+            file += std::string(run % 7, 'z');
+            Loaded loaded = LoadBytes(file, nullptr, nullptr);
+            ASSERT_EQ(loaded.kanji, KanjiCode::UTF8);
+            ASSERT_EQ(Hex(loaded.text), Hex(reference::Utf8OnLoad(file, false).text)) << kanji << " " << run;
+        }
+    }
+}
+
 // Both passes advance the meter at every character whose start lies on a
 // multiple of 5 percent, as the other passes do at each of their steps.
 TEST(Utf8Meter, AdvancesAsTheReference)
