@@ -12,7 +12,6 @@
 namespace {
 
 constexpr unsigned char CR = 0x0D, LF = 0x0A, ESC = 0x1B;
-constexpr std::size_t kMacBinaryHeader = 128;
 
 }  // namespace
 
@@ -21,9 +20,10 @@ constexpr std::size_t kMacBinaryHeader = 128;
 // character (no EUC pair begins there), so of three such bytes the last two
 // come out of the load as they went in; and two bytes below 0x80 end every
 // pair of the save, as neither can lead. A CR LF or LF CR must not be cut
-// in two. (A piece holding ESC is never cut: JIS's two-byte mode would
-// carry over.) Two bytes are not enough: in EUC "CC 20 4C" the load takes
-// CC 20 as a pair, and its Shift-JIS second byte leads 4C in the save.
+// in two. (A piece of a JIS or EUC text holding ESC is never cut: the
+// two-byte mode would carry over.) Two bytes are not enough: in EUC
+// "CC 20 4C" the load takes CC 20 as a pair, and its Shift-JIS second
+// byte leads 4C in the save.
 bool PiecewiseConverter::CanCutBefore(const char* text, std::size_t p)
 {
     const unsigned char w = text[p - 3], x = text[p - 2], y = text[p - 1], next = text[p];
@@ -41,27 +41,29 @@ PiecewiseConverter::Status PiecewiseConverter::Run(const Input& in, const Output
 {
     bool atEnd = false;
     while (!atEnd) {
-        if (!Read(in, whole_ ? 4 * piece_ : piece_, &atEnd))
-            return tooLarge_ ? TooLarge : ReadFailed;
+        // The helper's piece is half as large again: the main thread reads
+        // and writes them all.
+        const bool helpers = hasHelper_ && helpersTurn_ && TargetsKnown();
+        if (!Read(in, whole_ ? 4 * piece_ : helpers ? piece_ + piece_ / 2 : piece_, &atEnd))
+            return Stop(tooLarge_ ? TooLarge : ReadFailed);
         if (!StartWhenReady(atEnd))
             continue;
         std::size_t cut = atEnd ? length_ : CutPoint();
         // An empty text still makes an output of its own (a byte-order mark).
-        if (cut == 0 && !(atEnd && !written_))
+        if (cut == 0 && !(atEnd && !prepared_))
             continue;
-        Status result = Convert(cut, atEnd, out);
+        const Status result = Consume(cut, atEnd, out);
         if (result != Done)
-            return result;
-        std::memmove(raw_.data(), raw_.data() + cut, length_ - cut);
-        length_ -= cut;
-        checked_ = 0;
-        utf8Checked_ = utf8Checked_ > cut ? utf8Checked_ - cut : 0;
+            return Stop(result);
     }
+    const Status result = Settle(out);
+    if (result != Done)
+        return result;
     // After a zero that ended the text the rest is only counted.
     char skip[4096];
     for (;;) {
         bool failed = false;
-        std::size_t n = in.read(in.context, skip, sizeof skip, &failed);
+        const std::size_t n = in.read(in.context, skip, sizeof skip, &failed);
         if (failed)
             return ReadFailed;
         if (n == 0)
@@ -153,7 +155,7 @@ bool PiecewiseConverter::Read(const Input& in, std::size_t want, bool* atEnd)
 bool PiecewiseConverter::StartWhenReady(bool atEnd)
 {
     if (!started_) {
-        if (length_ < kMacBinaryHeader + utf8::kByteOrderMarkLength && !atEnd)
+        if (length_ < kStartLength && !atEnd)
             return false;
         Start(atEnd);
     }
@@ -206,23 +208,127 @@ void PiecewiseConverter::Start(bool atEnd)
 
 bool PiecewiseConverter::ScoutUtf8(const Input& in)
 {
+    bool utf8 = false;
+    if (!ScoutPart(in, &utf8))
+        utf8 = length_ == 0 && utf8Wide_;
+    return utf8;
+}
+
+// Reads `in` to its end, or until the answer is known whatever may follow
+// (a mark, a fault, or a zero byte that ends the text): then *utf8 holds it
+// and the result is true. False when all of `in` was well-formed, up to an
+// unfinished character that stays in raw_.
+bool PiecewiseConverter::ScoutPart(const Input& in, bool* utf8)
+{
+    *utf8 = false;
     bool atEnd = false;
     while (!atEnd) {
         if (!Read(in, piece_, &atEnd))
-            return false;  // the run that follows meets the same failure
+            return true;  // the run that follows meets the same failure
         if (!StartWhenReady(atEnd))
             continue;
-        if (decided_)
-            return kanji_ == KanjiCode::UTF8;  // a mark; or the other codes, after a fault
+        if (decided_) {
+            *utf8 = kanji_ == KanjiCode::UTF8;  // a mark; or the other codes, after a fault
+            return true;
+        }
         Decide();
         if (notUtf8_)
-            return false;
+            return true;
         // What is well-formed is done with; an unfinished character stays.
         std::memmove(raw_.data(), raw_.data() + utf8Checked_, length_ - utf8Checked_);
         length_ -= utf8Checked_;
         utf8Checked_ = 0;
     }
-    return length_ == 0 && utf8Wide_;
+    if (!ended_)
+        return false;
+    *utf8 = length_ == 0 && utf8Wide_;
+    return true;
+}
+
+namespace {
+
+// The second part of a text scouted in two: up to three continuation
+// bytes at its start end a character begun in the first part and are kept
+// for the check across the cut; from there on it must be well-formed to
+// its end or its first zero byte.
+struct TailScout {
+    PiecewiseConverter::Input in;
+    std::size_t piece;
+    char first[3];
+    std::size_t firstLength = 0;
+    bool invalid = false, wide = false;
+};
+
+void ScoutTail(void* argument)
+{
+    TailScout* s = static_cast<TailScout*>(argument);
+    std::vector<char> buffer(s->piece + 4);
+    std::size_t held = 0;  // an unfinished character, carried to the next piece
+    bool skipping = true;
+    for (;;) {
+        bool failed = false;
+        const std::size_t got = s->in.read(s->in.context, buffer.data() + held, s->piece, &failed);
+        if (failed) {
+            s->invalid = true;  // the run that follows meets the same failure
+            return;
+        }
+        bool end = got < s->piece;
+        std::size_t length = held + got;
+        if (const void* zero = std::memchr(buffer.data() + held, 0, got)) {
+            length = static_cast<std::size_t>(static_cast<const char*>(zero) - buffer.data());
+            end = true;
+        }
+        std::size_t from = 0;
+        while (skipping && from < length) {
+            if (s->firstLength < 3 && (static_cast<unsigned char>(buffer[from]) & 0xC0) == 0x80)
+                s->first[s->firstLength++] = buffer[from++];
+            else
+                skipping = false;
+        }
+        const utf8::Check check = utf8::CheckText(buffer.data() + from, length - from);
+        s->wide |= check.wide;
+        held = length - from - check.complete;
+        if (check.invalid || (end && held != 0)) {
+            s->invalid = true;
+            return;
+        }
+        if (end)
+            return;
+        std::memmove(buffer.data(), buffer.data() + from + check.complete, held);
+    }
+}
+
+}  // namespace
+
+bool PiecewiseConverter::ScoutUtf8(const Input& head, const Input& tail)
+{
+    TailScout t;
+    t.in = tail;
+    t.piece = piece_;
+    if (hasHelper_)
+        helper_.start(helper_.context, &ScoutTail, &t);
+    bool utf8 = false;
+    const bool known = ScoutPart(head, &utf8);
+    if (hasHelper_)
+        helper_.wait(helper_.context);
+    else if (!known)
+        ScoutTail(&t);
+    if (known)
+        return utf8;
+    if (t.invalid)
+        return false;
+    // The character across the cut: what the head left unfinished, and the
+    // tail's first continuation bytes.
+    char span[3 + 3];
+    if (length_ > 3)
+        return false;  // not so after a head of kStartLength or more
+    std::memcpy(span, raw_.data(), length_);
+    std::memcpy(span + length_, t.first, t.firstLength);
+    const std::size_t spanLength = length_ + t.firstLength;
+    const utf8::Check check = utf8::CheckText(span, spanLength);
+    if (check.invalid || check.complete != spanLength)
+        return false;
+    return utf8Wide_ || t.wide || check.wide;
 }
 
 // What is buffered starts after the last piece converted, which held no
@@ -262,7 +368,10 @@ std::size_t PiecewiseConverter::CutPoint()
                 return p;
         return 0;
     }
-    if (!whole_ && std::memchr(raw_.data() + checked_, ESC, length_ - checked_))
+    // Escape sequences are obeyed only in a text read as JIS or EUC; other
+    // codes copy ESC like any control byte.
+    const bool escapes = !isUtf16_ && (kanji_ == KanjiCode::JIS || kanji_ == KanjiCode::EUC);
+    if (!whole_ && escapes && std::memchr(raw_.data() + checked_, ESC, length_ - checked_))
         whole_ = true;
     const std::size_t from = checked_ > 3 ? checked_ : 3;
     checked_ = length_;
@@ -275,7 +384,11 @@ std::size_t PiecewiseConverter::CutPoint()
 }
 
 // The four passes on the first `n` bytes; `last` when they end the text.
-PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last, const Output& out)
+// Once the codes are known, every other piece goes to the helper thread:
+// the main thread reads and converts the next piece meanwhile, and reads
+// the helper's next one; the pieces are written in order. Leaves in raw_
+// what follows the n bytes.
+PiecewiseConverter::Status PiecewiseConverter::Consume(std::size_t n, bool last, const Output& out)
 {
     // Undecided at the end: the code is decided on the rest, as the load
     // decides on the whole text (what came before held no high byte).
@@ -285,37 +398,148 @@ PiecewiseConverter::Status PiecewiseConverter::Convert(std::size_t n, bool last,
         kanji_ = utf8 ? KanjiCode::UTF8 : DetectLegacyKanjiCode(raw_.data(), n);
         decided_ = true;
     }
-    if (text_.size() < 2 * n + 2)
-        text_.resize(2 * n + 2);
-    std::size_t length = 0;
-    LineBreakCode found = ConvertLineBreaksOnLoad(raw_.data(), n, text_.data(), text_.size(), nullptr, &length);
-    if (!lineBreakKnown_ && std::memchr(text_.data(), CR, length)) {
-        lineBreakKnown_ = true;
-        lineBreak_ = found;
+    const bool targetsKnown = TargetsKnown();
+    const bool helped = hasHelper_ && targetsKnown;
+    Status result = Done;
+    if (helped && helpersTurn_) {
+        // The piece moves to a buffer of its own, and what follows it back.
+        std::swap(raw_, spare_);
+        if (raw_.size() < spare_.size())
+            raw_.resize(spare_.size());
+        std::memcpy(raw_.data(), spare_.data() + n, length_ - n);
+        // The pieces before it are written before it starts.
+        result = Settle(out);
+        if (result == Done) {
+            std::swap(spare_, helped_.raw);
+            Prepare(&helped_, n);
+            helperBusy_ = true;
+            helper_.start(helper_.context, &PiecewiseConverter::ConvertHelped, this);
+        }
+    } else {
+        Prepare(&mine_, n);
+        Load(&mine_, raw_.data());
+        if (!targetsKnown) {
+            NoteLineBreak(mine_);
+            mine_.lineBreakTarget = EffectiveLineBreakCode(lineBreakSetting_, lineBreak());
+        }
+        Save(&mine_);
+        // Behind the helper's piece, it waits for it.
+        if (helperBusy_)
+            minePending_ = true;
+        else
+            result = Finish(&mine_, out);
+        std::memmove(raw_.data(), raw_.data() + n, length_ - n);
     }
-    ConvertKanjiOnLoadAs(isUtf16_ ? KanjiCode::ShiftJIS : kanji_, text_.data(), length, text_.size(), nullptr, &length,
-                         &replacedOnLoad_);
+    if (helped)
+        helpersTurn_ = !helpersTurn_;
+    length_ -= n;
+    checked_ = 0;
+    utf8Checked_ = utf8Checked_ > n ? utf8Checked_ - n : 0;
+    return result;
+}
 
-    // Before its first line break the text has nothing a line-break pass
-    // changes, whatever the target.
-    const LineBreakCode lineBreakTarget = EffectiveLineBreakCode(lineBreakSetting_, lineBreak());
-    const KanjiCode kanjiTarget = EffectiveKanjiCode(kanjiSetting_, kanji_);
-    const std::size_t growth = LineBreakGrowthOnSave(text_.data(), length, lineBreakTarget);
-    converted_ += length;
-    growth_ += growth;
-    std::uint32_t textCapacity = 0, outputCapacity = 0;
-    if (!SaveBufferSizes(converted_, growth_, &textCapacity, &outputCapacity) ||
-        !SaveBufferSizes(length, growth, &textCapacity, &outputCapacity))
-        return TooLarge;
-    if (text_.size() < textCapacity)
-        text_.resize(textCapacity);
-    if (SaveNeedsOutput(kanjiTarget) && output_.size() < outputCapacity)
-        output_.resize(outputCapacity);
+// The helper's job: both passes on its piece.
+void PiecewiseConverter::ConvertHelped(void* self)
+{
+    PiecewiseConverter* c = static_cast<PiecewiseConverter*>(self);
+    c->Load(&c->helped_, c->helped_.raw.data());
+    c->Save(&c->helped_);
+}
+
+// Ends a run that failed: the helper's piece is waited for, and neither it
+// nor the piece behind it is written.
+PiecewiseConverter::Status PiecewiseConverter::Stop(Status result)
+{
+    if (helperBusy_) {
+        helper_.wait(helper_.context);
+        helperBusy_ = false;
+    }
+    minePending_ = false;
+    return result;
+}
+
+// Writes the helper's piece once it is done, and the piece behind it.
+PiecewiseConverter::Status PiecewiseConverter::Settle(const Output& out)
+{
+    if (!helperBusy_)
+        return Done;
+    helper_.wait(helper_.context);
+    helperBusy_ = false;
+    Status result = Finish(&helped_, out);
+    if (result == Done && minePending_)
+        result = Finish(&mine_, out);
+    minePending_ = false;
+    return result;
+}
+
+// The settings a piece's passes need, taken before it is converted: the
+// code it is read in, the save's effective codes (the line break's may yet
+// be decided by the piece itself) and whether the byte-order mark goes
+// before it.
+void PiecewiseConverter::Prepare(Piece* piece, std::size_t n)
+{
+    piece->n = n;
+    piece->loadAs = isUtf16_ ? KanjiCode::ShiftJIS : kanji_;
+    piece->kanjiTarget = EffectiveKanjiCode(kanjiSetting_, kanji_);
+    piece->lineBreakTarget = EffectiveLineBreakCode(lineBreakSetting_, lineBreak());
     // A byte-order mark read is written again, once, before the first piece.
-    SavedText saved = ConvertTextOnSave(text_.data(), length, text_.size(), output_.data(), output_.size(), kanjiTarget,
-                                        lineBreakTarget, nullptr,
-                                        WritesByteOrderMark(kanjiTarget, byteOrderMark_) && !written_);
-    written_ = true;
-    replacedOnSave_ += saved.replaced;
-    return out.write(out.context, saved.data, saved.length) ? Done : WriteFailed;
+    piece->byteOrderMark = WritesByteOrderMark(piece->kanjiTarget, byteOrderMark_) && !prepared_;
+    prepared_ = true;
+}
+
+// The load's passes on a piece, into its own text buffer.
+void PiecewiseConverter::Load(Piece* piece, const char* raw)
+{
+    const std::size_t n = piece->n;
+    if (piece->text.size() < 2 * n + 2)
+        piece->text.resize(2 * n + 2);
+    std::size_t length = 0;
+    piece->found = ConvertLineBreaksOnLoad(raw, n, piece->text.data(), piece->text.size(), nullptr, &length);
+    piece->hasLineBreak = std::memchr(piece->text.data(), CR, length) != nullptr;
+    piece->replacedOnLoad = 0;
+    ConvertKanjiOnLoadAs(piece->loadAs, piece->text.data(), length, piece->text.size(), nullptr, &length,
+                         &piece->replacedOnLoad);
+    piece->length = length;
+}
+
+// The first line break read decides the text's line-break code.
+void PiecewiseConverter::NoteLineBreak(const Piece& piece)
+{
+    if (!lineBreakKnown_ && piece.hasLineBreak) {
+        lineBreakKnown_ = true;
+        lineBreak_ = piece.found;
+    }
+}
+
+// The save's passes on a loaded piece. A piece whose buffers would not fit
+// 32 bits is not converted (Finish reports it).
+void PiecewiseConverter::Save(Piece* piece)
+{
+    piece->growth = LineBreakGrowthOnSave(piece->text.data(), piece->length, piece->lineBreakTarget);
+    std::uint32_t textCapacity = 0, outputCapacity = 0;
+    piece->fits = SaveBufferSizes(piece->length, piece->growth, &textCapacity, &outputCapacity);
+    if (!piece->fits)
+        return;
+    if (piece->text.size() < textCapacity)
+        piece->text.resize(textCapacity);
+    if (SaveNeedsOutput(piece->kanjiTarget) && piece->output.size() < outputCapacity)
+        piece->output.resize(outputCapacity);
+    piece->saved = ConvertTextOnSave(piece->text.data(), piece->length, piece->text.size(), piece->output.data(),
+                                     piece->output.size(), piece->kanjiTarget, piece->lineBreakTarget, nullptr,
+                                     piece->byteOrderMark);
+}
+
+// A converted piece, in its turn: counted, checked against the editor's
+// limits for the whole text so far, and written.
+PiecewiseConverter::Status PiecewiseConverter::Finish(Piece* piece, const Output& out)
+{
+    NoteLineBreak(*piece);
+    converted_ += piece->length;
+    growth_ += piece->growth;
+    std::uint32_t textCapacity = 0, outputCapacity = 0;
+    if (!piece->fits || !SaveBufferSizes(converted_, growth_, &textCapacity, &outputCapacity))
+        return TooLarge;
+    replacedOnLoad_ += piece->replacedOnLoad;
+    replacedOnSave_ += piece->saved.replaced;
+    return out.write(out.context, piece->saved.data, piece->saved.length) ? Done : WriteFailed;
 }

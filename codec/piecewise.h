@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "codec/codes.h"
+#include "codec/pipeline.h"
 #include "codec/utf8.h"
 
 class PiecewiseConverter {
@@ -33,6 +34,24 @@ public:
     // where the editor's buffers would not fit 32 bits.
     Status Run(const Input& in, const Output& out);
 
+    // Another thread to convert every other piece on once the codes are
+    // known: `start` runs job(argument) there and returns at once, `wait`
+    // returns when that job is done. The bytes out are the same with or
+    // without one.
+    struct Helper {
+        void (*start)(void* context, void (*job)(void*), void* argument);
+        void (*wait)(void* context);
+        void* context;
+    };
+    void UseHelper(const Helper& helper)
+    {
+        helper_ = helper;
+        hasHelper_ = true;
+    }
+    ~PiecewiseConverter() { Stop(Done); }
+    PiecewiseConverter(const PiecewiseConverter&) = delete;
+    PiecewiseConverter& operator=(const PiecewiseConverter&) = delete;
+
     // A text is UTF-8 only when it is well-formed to its last byte, so Run
     // holds a text that may be UTF-8 until that is known. Input that can be
     // read twice (a file) is asked first instead: ScoutUtf8 reads it, on a
@@ -40,6 +59,13 @@ public:
     // than an unfinished character; the converter that then runs from the
     // start is told the answer with KnowUtf8 and never holds the text.
     bool ScoutUtf8(const Input& in);
+    // The same on a file read in two parts at once: `head`, its first bytes
+    // (at least kStartLength), here, and `tail`, all the bytes after
+    // them, on the helper thread (here, after the head, without one).
+    bool ScoutUtf8(const Input& head, const Input& tail);
+    // The first bytes that decide how a text starts: a MacBinary header and
+    // a byte-order mark after it.
+    static constexpr std::size_t kStartLength = 128 + utf8::kByteOrderMarkLength;
     void KnowUtf8(bool utf8) { hint_ = utf8 ? Hint::Utf8 : Hint::NotUtf8; }
 
     KanjiCode kanji() const { return kanji_; }
@@ -57,19 +83,53 @@ public:
     static bool CanCutBefore(const char* text, std::size_t p);
 
 private:
+    // One piece on its way through the passes, in buffers of its own.
+    struct Piece {
+        std::vector<char> raw, text, output;  // raw: the helper's piece only
+        std::size_t n = 0;                    // bytes of input
+        KanjiCode loadAs = KanjiCode::ShiftJIS, kanjiTarget = KanjiCode::ShiftJIS;
+        LineBreakCode lineBreakTarget = LineBreakCode::CrLf;
+        bool byteOrderMark = false;
+        // What the passes found and made.
+        LineBreakCode found = LineBreakCode::CrLf;
+        bool hasLineBreak = false, fits = true;
+        std::size_t length = 0, growth = 0;
+        std::uint64_t replacedOnLoad = 0;
+        SavedText saved{};
+    };
+
     bool Read(const Input& in, std::size_t want, bool* atEnd);
+    bool ScoutPart(const Input& in, bool* utf8);
     bool StartWhenReady(bool atEnd);
     void Start(bool atEnd);
     void TakeUtf16(bool last);
     void EndAtZero(std::size_t from);
     void Decide();
     std::size_t CutPoint();
-    Status Convert(std::size_t n, bool last, const Output& out);
+    // The codes a piece is saved in do not wait for the pieces before it.
+    bool TargetsKnown() const
+    {
+        return decided_ && (lineBreakKnown_ || lineBreakSetting_ != LineBreakCode::Auto);
+    }
+    Status Consume(std::size_t n, bool last, const Output& out);
+    static void ConvertHelped(void* self);
+    Status Settle(const Output& out);
+    Status Stop(Status result);
+    void Prepare(Piece* piece, std::size_t n);
+    void Load(Piece* piece, const char* raw);
+    void NoteLineBreak(const Piece& piece);
+    void Save(Piece* piece);
+    Status Finish(Piece* piece, const Output& out);
 
     KanjiCode kanjiSetting_;
     LineBreakCode lineBreakSetting_;
     std::size_t piece_;
-    std::vector<char> raw_, text_, output_;
+    std::vector<char> raw_, spare_;
+    Piece mine_, helped_;
+    Helper helper_{};
+    bool hasHelper_ = false, helperBusy_ = false;
+    bool helpersTurn_ = true;   // the next piece goes to the helper
+    bool minePending_ = false;  // mine_ waits to be written after the helper's piece
     std::size_t length_ = 0;   // bytes of input held in raw_
     std::size_t checked_ = 0;  // of which looked at for a cut
     std::uint64_t read_ = 0;
@@ -86,7 +146,7 @@ private:
     // whether it holds a character of three or four bytes.
     std::size_t utf8Checked_ = 0;
     bool utf8Wide_ = false, notUtf8_ = false;
-    bool byteOrderMark_ = false, written_ = false;
+    bool byteOrderMark_ = false, prepared_ = false;
     std::uint64_t replacedOnLoad_ = 0;
     std::uint64_t replacedOnSave_ = 0;
     enum class Hint { None, Utf8, NotUtf8 } hint_ = Hint::None;

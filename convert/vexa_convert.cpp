@@ -15,6 +15,7 @@
 #include "codec/convert.h"
 #include "codec/piecewise.h"
 #include "codec/pipeline.h"
+#include "convert/helper_thread.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -97,20 +98,28 @@ int Fail(const char* file, const char* cause, ErrorCode code)
     return code;
 }
 
+// Moves to a byte of a file, from its start.
+bool Seek(std::FILE* f, std::int64_t offset)
+{
+#ifdef _WIN32
+    return _fseeki64(f, offset, SEEK_SET) == 0;
+#else
+    return fseeko(f, offset, SEEK_SET) == 0;
+#endif
+}
+
 std::int64_t FileSize(std::FILE* f)
 {
 #ifdef _WIN32
     if (_fseeki64(f, 0, SEEK_END) != 0)
         return -1;
-    std::int64_t size = _ftelli64(f);
-    _fseeki64(f, 0, SEEK_SET);
+    const std::int64_t size = _ftelli64(f);
 #else
     if (fseeko(f, 0, SEEK_END) != 0)
         return -1;
-    std::int64_t size = ftello(f);
-    fseeko(f, 0, SEEK_SET);
+    const std::int64_t size = ftello(f);
 #endif
-    return size;
+    return Seek(f, 0) ? size : -1;
 }
 
 // The last system error as text: errno's, or on Windows the error of the
@@ -231,6 +240,20 @@ std::size_t ReadFrom(void* file, char* buffer, std::size_t size, bool* failed)
     return n;
 }
 
+// The first bytes of a file, up to a count.
+struct Part {
+    std::FILE* file;
+    std::uint64_t left;
+};
+
+std::size_t ReadPart(void* part, char* buffer, std::size_t size, bool* failed)
+{
+    Part* p = static_cast<Part*>(part);
+    const std::size_t n = ReadFrom(p->file, buffer, p->left < size ? static_cast<std::size_t>(p->left) : size, failed);
+    p->left -= n;
+    return n;
+}
+
 bool WriteTo(void* file, const char* data, std::size_t size)
 {
     return std::fwrite(data, 1, size, static_cast<std::FILE*>(file)) == size;
@@ -241,6 +264,7 @@ int Run(const Options& opt)
     const bool fromStdin = std::strcmp(opt.input, "-") == 0;
     const bool toStdout = std::strcmp(opt.output, "-") == 0;
     struct stat inputStat = {}, outputStat = {};
+    HelperThread helper;
     std::FILE* in = stdin;
     std::int64_t size = -1;
     bool utf8 = false;
@@ -267,9 +291,28 @@ int Run(const Options& opt)
         }
         // A file is read twice when it may be UTF-8: to its first fault or
         // its end, and then to convert it a piece at a time. (Standard input
-        // is held instead, until its last byte shows the code.)
+        // is held instead, until its last byte shows the code.) A file of
+        // many pieces is scouted in two halves at once, the second through
+        // a second handle on the helper thread.
         PiecewiseConverter scout(opt.kanji, opt.lineBreak, opt.piece);
-        utf8 = scout.ScoutUtf8({ReadFrom, in});
+        scout.UseHelper(helper.Helper());
+        const std::int64_t half = size / 2;
+        std::FILE* tail = nullptr;
+        if (half >= static_cast<std::int64_t>(PiecewiseConverter::kStartLength) &&
+            static_cast<std::uint64_t>(size) >= 16 * static_cast<std::uint64_t>(opt.piece)) {
+            tail = std::fopen(opt.input, "rb");
+            if (tail && !Seek(tail, half)) {
+                std::fclose(tail);
+                tail = nullptr;
+            }
+        }
+        if (tail) {
+            Part head{in, static_cast<std::uint64_t>(half)};
+            utf8 = scout.ScoutUtf8({ReadPart, &head}, {ReadFrom, tail});
+            std::fclose(tail);
+        } else {
+            utf8 = scout.ScoutUtf8({ReadFrom, in});
+        }
         if (std::fseek(in, 0, SEEK_SET) != 0) {
             std::string why = SystemErrorText(errno);
             std::fclose(in);
@@ -314,6 +357,7 @@ int Run(const Options& opt)
         }
     }
     PiecewiseConverter converter(opt.kanji, opt.lineBreak, opt.piece);
+    converter.UseHelper(helper.Helper());
     const PiecewiseConverter::Input input{ReadFrom, in};
     if (!fromStdin)
         converter.KnowUtf8(utf8);

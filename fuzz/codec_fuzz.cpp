@@ -14,6 +14,7 @@
 #include "codec/convert.h"
 #include "codec/piecewise.h"
 #include "codec/pipeline.h"
+#include "tests/native/memory_io.h"
 #include "tests/native/reference_codec.h"
 
 namespace {
@@ -36,23 +37,26 @@ struct Recorder {
     PassObserver Observer() { return PassObserver{&Begin, nullptr, {&Advance, this}}; }
 };
 
-struct Memory {
-    const char* data;
-    std::size_t left;
-    static std::size_t Read(void* c, char* buffer, std::size_t size, bool* failed)
+// A helper that runs its job only when it is waited for, after the caller
+// has gone on: a job that read anything the caller changes meanwhile would
+// see the change.
+struct Deferred {
+    void (*job)(void*) = nullptr;
+    void* argument = nullptr;
+    static void Start(void* c, void (*job)(void*), void* argument)
     {
-        auto* m = static_cast<Memory*>(c);
-        std::size_t n = size < m->left ? size : m->left;
-        std::memcpy(buffer, m->data, n);
-        m->data += n;
-        m->left -= n;
-        *failed = false;
-        return n;
+        auto* d = static_cast<Deferred*>(c);
+        Check(d->job == nullptr);
+        d->job = job;
+        d->argument = argument;
     }
-    static bool Write(void* c, const char* data, std::size_t size)
+    static void Wait(void* c)
     {
-        static_cast<std::string*>(c)->append(data, size);
-        return true;
+        auto* d = static_cast<Deferred*>(c);
+        Check(d->job != nullptr);
+        void (*job)(void*) = d->job;
+        d->job = nullptr;
+        job(d->argument);
     }
 };
 
@@ -149,6 +153,27 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
     told.KnowUtf8(utf8);
     Check(told.Run({&Memory::Read, &again}, {&Memory::Write, &streamed}) == PiecewiseConverter::Done);
     Check(streamed == s2.text && told.kanji() == loaded.kanji && told.replaced() == converter.replaced());
+
+    // With a helper (here one that runs each job when it is waited for):
+    // the file scouted in two parts, cut anywhere after its start, and
+    // every other piece converted on the helper.
+    Deferred deferred;
+    const PiecewiseConverter::Helper helper{&Deferred::Start, &Deferred::Wait, &deferred};
+    if (file.size() > PiecewiseConverter::kStartLength) {
+        const std::size_t cut = PiecewiseConverter::kStartLength + piece * 7919 % (file.size() - PiecewiseConverter::kStartLength);
+        Memory head{file.data(), cut}, tail{file.data() + cut, file.size() - cut};
+        PiecewiseConverter split(kanjiSetting, lineBreakSetting, piece);
+        split.UseHelper(helper);
+        Check(split.ScoutUtf8({&Memory::Read, &head}, {&Memory::Read, &tail}) == utf8);
+    }
+    Memory third{file.data(), file.size()};
+    std::string helped;
+    PiecewiseConverter both(kanjiSetting, lineBreakSetting, piece);
+    both.UseHelper(helper);
+    both.KnowUtf8(utf8);
+    Check(both.Run({&Memory::Read, &third}, {&Memory::Write, &helped}) == PiecewiseConverter::Done);
+    Check(helped == s2.text && both.kanji() == loaded.kanji && both.lineBreak() == loaded.lineBreak &&
+          both.replaced() == converter.replaced() && both.leftOut() == leftOut && both.bytesRead() == file.size());
 }
 
 void Ignore(void*, int percent, std::uint32_t times)

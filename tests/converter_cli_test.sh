@@ -156,6 +156,11 @@ printf 'line %s\r\n' $(seq 300) >"$T/ascii-only.txt"
 { cat "$SAMPLES/notes-utf8-lf.txt"; printf 'tail \202\240\n'; } >"$T/utf8-then-sjis.txt"
 { cat "$SAMPLES/notes-utf8bom-crlf.txt"; printf '\200 stray \343\201'; } >"$T/utf8-mark-ill-formed.txt"
 { printf 'plain %s\n' $(seq 100); printf '\033$B0!\033(B\n'; cat "$SAMPLES/seasons-euc-lf.txt"; } >"$T/ascii-then-jis-then-euc.txt"
+# A file of many pieces is scouted in two halves at once: halves cut inside
+# a character, at a stray continuation byte, and before four of them.
+{ head -c 100 /dev/zero | tr '\0' x; for i in $(seq 100); do printf '\346\274\242'; done; } >"$T/half-in-character.txt"
+{ head -c 201 /dev/zero | tr '\0' x; printf '\200'; for i in $(seq 66); do printf '\346\274\242'; done; printf 'xx'; } >"$T/half-at-stray-byte.txt"
+{ head -c 201 /dev/zero | tr '\0' x; printf '\200\200\200\200'; for i in $(seq 66); do printf '\346\274\242'; done; } >"$T/half-before-four-continuations.txt"
 pieces() {  # file kanji linebreak
     "$CONVERT" --kanji="$2" --linebreak="$3" "$1" "$T/whole" >"$T/r1" 2>"$T/e1"; s1=$?
     "$CONVERT" --piece-size=3 --kanji="$2" --linebreak="$3" "$1" "$T/cut" >"$T/r2" 2>"$T/e2"; s2=$?

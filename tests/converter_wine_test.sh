@@ -30,5 +30,18 @@ long_output() {
         [ -z "$(find "$T" -name '.vx*')" ] && [ ! -e "$deep/a-long-output-name.txt" ]
 }
 check "an output path over MAX_PATH gives 2 with the Windows error, leaves nothing" long_output
+# Small pieces: every other one is converted on the helper thread, and the
+# file is scouted in two halves at once, through a second handle; the bytes
+# are those of the whole text converted at once.
+{ head -c 100 /dev/zero | tr '\0' x; for i in $(seq 400); do printf '\346\274\242\n'; done; } >"$T/utf8-half-in-character.txt"
+{ cat "$T/utf8-half-in-character.txt"; printf '\202\240\n'; } >"$T/utf8-then-sjis.txt"
+pieces_under_wine() {  # file
+    run --kanji=euc "$(win "$1")" "$(win "$T/whole")" >"$T/r1" 2>/dev/null &&
+    run --kanji=euc --piece-size=5 "$(win "$1")" "$(win "$T/cut")" >"$T/r2" 2>/dev/null &&
+    cmp -s "$T/whole" "$T/cut" && cmp -s "$T/r1" "$T/r2"
+}
+for f in "$T/utf8-half-in-character.txt" "$T/utf8-then-sjis.txt" "$SAMPLES/seasons-euc-lf.txt"; do
+    check "pieces under Wine: $(basename "$f")" pieces_under_wine "$f"
+done
 echo "$passes passed, $fails failed"
 [ $fails -eq 0 ]
