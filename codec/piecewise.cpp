@@ -401,7 +401,8 @@ PiecewiseConverter::Status PiecewiseConverter::Consume(std::size_t n, bool last,
     const bool targetsKnown = TargetsKnown();
     const bool helped = hasHelper_ && targetsKnown;
     Status result = Done;
-    if (helped && helpersTurn_) {
+    // The last piece stays here: a text of one piece starts no thread.
+    if (helped && helpersTurn_ && !last) {
         // The piece moves to a buffer of its own, and what follows it back.
         std::swap(raw_, spare_);
         if (raw_.size() < spare_.size())
@@ -416,6 +417,9 @@ PiecewiseConverter::Status PiecewiseConverter::Consume(std::size_t n, bool last,
             helper_.start(helper_.context, &PiecewiseConverter::ConvertHelped, this);
         }
     } else {
+        // A last piece in the helper's turn: the piece before it waits in mine_.
+        if (minePending_)
+            result = Settle(out);
         Prepare(&mine_, n);
         Load(&mine_, raw_.data());
         if (!targetsKnown) {
@@ -426,7 +430,7 @@ PiecewiseConverter::Status PiecewiseConverter::Consume(std::size_t n, bool last,
         // Behind the helper's piece, it waits for it.
         if (helperBusy_)
             minePending_ = true;
-        else
+        else if (result == Done)
             result = Finish(&mine_, out);
         std::memmove(raw_.data(), raw_.data() + n, length_ - n);
     }
