@@ -2,7 +2,8 @@
 // which a converter hands over every other piece, a few hundred
 // microseconds apart. Each side spins a while on the flag before it
 // sleeps: waking a sleeping thread costs a system call and an interrupt,
-// as much as a small piece's conversion. Where no thread can be made, a
+// as much as a small piece's conversion, and may move it onto the waker's
+// processor. Where no thread can be made, a
 // job runs on the caller's thread when it is started.
 #include "convert/helper_thread.h"
 
@@ -11,6 +12,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sched.h>
+
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -19,7 +22,10 @@
 
 namespace {
 
-constexpr int kSpins = 20000;  // a few hundred microseconds
+// A few tens of microseconds of spinning, then as many turns offered to
+// other threads: where both threads share one processor, the other one
+// runs instead of waiting for the spin to end.
+constexpr int kSpins = 2000, kYields = 2000;
 
 inline void Pause()
 {
@@ -28,13 +34,25 @@ inline void Pause()
 #endif
 }
 
+inline void GiveWay()
+{
+#ifdef _WIN32
+    SwitchToThread();
+#else
+    sched_yield();
+#endif
+}
+
 // Spins until `flag` holds `value`; false when it still does not.
 inline bool SpinUntil(const std::atomic<bool>& flag, bool value)
 {
-    for (int n = 0; n < kSpins; ++n) {
+    for (int n = 0; n < kSpins + kYields; ++n) {
         if (flag.load(std::memory_order_acquire) == value)
             return true;
-        Pause();
+        if (n < kSpins)
+            Pause();
+        else
+            GiveWay();
     }
     return false;
 }
