@@ -158,7 +158,7 @@ int main(int argc, char** argv)
     HWND mainPane = GetDlgItem(f.window, ID_EDIT_MAIN);
     HWND status = FindWindowExA(f.window, NULL, "msctls_statusbar32", NULL);
     Times unsplit, main, sub;
-    const int rounds = 3;
+    const int rounds = 4;
     for (int round = 0; round < rounds; ++round) {
         ClickInto(mainPane, pi.hProcess);
         TypeKeys(mainPane, {f.window, mainPane, status}, keys, &unsplit);
@@ -166,10 +166,12 @@ int main(int argc, char** argv)
         WaitForInputIdle(pi.hProcess, 5000);
         HWND subPane = GetDlgItem(f.window, ID_EDIT_SUB);
         const std::vector<HWND> windows{f.window, mainPane, subPane, status};
-        ClickInto(mainPane, pi.hProcess);
-        TypeKeys(mainPane, windows, keys, &main);
-        ClickInto(subPane, pi.hProcess);
-        TypeKeys(subPane, windows, keys, &sub);
+        // The panes take turns at going first.
+        for (int k = 0; k < 2; ++k) {
+            const bool mainNow = (k == 0) == (round % 2 == 0);
+            ClickInto(mainNow ? mainPane : subPane, pi.hProcess);
+            TypeKeys(mainNow ? mainPane : subPane, windows, keys, mainNow ? &main : &sub);
+        }
         SendMessageA(f.window, WM_COMMAND, IDM_SPLIT, 0);
         WaitForInputIdle(pi.hProcess, 5000);
     }

@@ -80,7 +80,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" "$HERE/tools/wine-run.sh" gui_bench.exe "
     ${VEXA_BENCH_PARTS:-open type find replace} 2>/dev/null | grep -v '^X connection' 
 echo
 echo "== keys typed from another process (SendInput into the editor of build/$BUILD), each timed until the"
-echo "   editor has taken it (its caret moved on) and painted it (nothing left to paint); medians of 15 keys"
+echo "   editor has taken it (its caret moved on) and painted it (nothing left to paint); medians of 20 keys"
 for name in 100k 1m 10m; do
     WINEDEBUG=-all xvfb-run -a -s "-screen 0 1024x768x24" "$HERE/tools/wine-run.sh" key_driver.exe \
         "Z:$(echo "$HERE/build/$BUILD/vexaedit.exe" | tr / '\\')" "Z:$(echo "$OUT/edict$name.euc" | tr / '\\')" 5 \
