@@ -137,6 +137,76 @@ void TypeKeys(HWND pane, int count, std::vector<double>* times)
     }
 }
 
+// A key typed into a bare EDIT control, timed as TypeKeys times the
+// editor's; with `mirror`, the same character is then put into a second
+// bare control, as a split view must at least do: its redrawing off, the
+// character replaced in at the same place, its redrawing on and the whole
+// control painted again.
+void TypeBareKeys(HWND pane, HWND mirror, int count, std::vector<double>* times)
+{
+    SetFocus(pane);
+    Pump();
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA('X', MAPVK_VK_TO_VSC)) << 16;
+    for (int i = 0; i < count; ++i) {
+        double t0 = Now();
+        PostMessageA(pane, WM_KEYDOWN, 'X', scan | 1);
+        PostMessageA(pane, WM_KEYUP, 'X', scan | 1 | 0xC0000000);
+        Pump();
+        if (mirror) {
+            DWORD end = 0;
+            SendMessageA(pane, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&end));
+            SendMessageA(mirror, WM_SETREDRAW, FALSE, 0);
+            SendMessageA(mirror, EM_SETSEL, end - 1, end - 1);
+            SendMessageA(mirror, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("X"));
+            SendMessageA(mirror, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(mirror, NULL, TRUE);
+            Pump();
+        }
+        times->push_back(1000 * (Now() - t0));
+    }
+}
+
+// Where a pane lies in the main window's client area.
+RECT PaneRect(HWND pane)
+{
+    RECT r;
+    GetWindowRect(pane, &r);
+    MapWindowPoints(NULL, AppState.hwndMain, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+HWND BareEdit(HWND parent, HWND like, const RECT& r, const std::string& text)
+{
+    HWND edit = CreateWindowExA(0, "EDIT", "", static_cast<DWORD>(GetWindowLongA(like, GWL_STYLE)), r.left, r.top,
+                                r.right - r.left, r.bottom - r.top, parent, NULL, GetModuleHandleA(NULL), NULL);
+    SendMessageA(edit, WM_SETFONT, SendMessageA(like, WM_GETFONT, 0, 0), FALSE);
+    SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(edit, EM_SETSEL, 0, 0);
+    return edit;
+}
+
+// The same keys into bare controls of the editor's panes' sizes, holding
+// the same text: what Wine's control costs by itself, alone and as a pair.
+void TypeBare(const std::string& text, const RECT& unsplitPane, const RECT& mainPane, const RECT& subPane,
+              std::vector<double>* alone, std::vector<double>* pair)
+{
+    RECT client;
+    GetClientRect(AppState.hwndMain, &client);
+    HWND window = CreateWindowExA(0, "STATIC", "bare", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  client.right + 16, client.bottom + 40, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    HWND one = BareEdit(window, AppState.hwndEdit, unsplitPane, text);
+    Pump();
+    TypeBareKeys(one, NULL, 5, alone);
+    DestroyWindow(one);
+    HWND top = BareEdit(window, AppState.hwndEdit, mainPane, text);
+    HWND bottom = BareEdit(window, AppState.hwndEdit, subPane, text);
+    Pump();
+    TypeBareKeys(top, bottom, 5, pair);
+    DestroyWindow(window);
+    Pump();
+}
+
 // The median: a machine shared with others makes single keys slow now and
 // then, which the mean of a few would carry.
 double Median(std::vector<double> times)
@@ -152,12 +222,19 @@ void TypeUnsplitAndSplit(const std::string& folder, const char* name)
 {
     const int kRounds = 5, kKeys = 5;
     Start("\"" + folder + "\\" + name + "\"");
-    std::vector<double> unsplit, main, sub;
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(AppState.hwndEdit)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageA(AppState.hwndEdit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    const RECT unsplitPane = PaneRect(AppState.hwndEdit);
+    RECT mainPane{}, subPane{};
+    std::vector<double> unsplit, main, sub, bare, barePair;
     bool same = true;
     for (int round = 0; round < kRounds; ++round) {
         TypeKeys(AppState.hwndEdit, kKeys, &unsplit);
         SendMessageA(AppState.hwndMain, WM_COMMAND, IDM_SPLIT, 0);
         Pump();
+        mainPane = PaneRect(AppState.hwndEdit);
+        subPane = PaneRect(AppState.hwndEditSub);
         TypeKeys(AppState.hwndEdit, kKeys, &main);
         TypeKeys(AppState.hwndEditSub, kKeys, &sub);
         same = same && GetWindowTextLengthA(AppState.hwndEdit) == GetWindowTextLengthA(AppState.hwndEditSub);
@@ -165,10 +242,16 @@ void TypeUnsplitAndSplit(const std::string& folder, const char* name)
         Pump();
     }
     TypeKeys(AppState.hwndEdit, kKeys, &unsplit);
+    for (int round = 0; round < 3; ++round)
+        TypeBare(text, unsplitPane, mainPane, subPane, &bare, &barePair);
     const double u = Median(unsplit), m = Median(main), s = Median(sub);
     std::printf("typing, %-13s unsplit %.1f ms a key; split: main pane %.1f ms (%.2fx), second pane %.1f ms "
                 "(%.2fx)%s\n",
                 name, u, m, m / u, s, s / u, same ? "" : " PANES DIFFER");
+    const double b = Median(bare), p = Median(barePair);
+    std::printf("  bare EDIT controls with that text: one %.1f ms a key; a pair, the second given the character "
+                "and painted whole, %.1f ms (%.2fx)\n",
+                b, p, p / b);
     Stop();
 }
 
