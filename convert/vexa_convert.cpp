@@ -241,14 +241,14 @@ std::size_t ReadFrom(void* file, char* buffer, std::size_t size, bool* failed)
 }
 
 // The first bytes of a file, up to a count.
-struct Part {
+struct Head {
     std::FILE* file;
     std::uint64_t left;
 };
 
-std::size_t ReadPart(void* part, char* buffer, std::size_t size, bool* failed)
+std::size_t ReadHead(void* head, char* buffer, std::size_t size, bool* failed)
 {
-    Part* p = static_cast<Part*>(part);
+    Head* p = static_cast<Head*>(head);
     const std::size_t n = ReadFrom(p->file, buffer, p->left < size ? static_cast<std::size_t>(p->left) : size, failed);
     p->left -= n;
     return n;
@@ -307,8 +307,8 @@ int Run(const Options& opt)
             }
         }
         if (tail) {
-            Part head{in, static_cast<std::uint64_t>(half)};
-            utf8 = scout.ScoutUtf8({ReadPart, &head}, {ReadFrom, tail});
+            Head head{in, static_cast<std::uint64_t>(half)};
+            utf8 = scout.ScoutUtf8({ReadHead, &head}, {ReadFrom, tail});
             std::fclose(tail);
         } else {
             utf8 = scout.ScoutUtf8({ReadFrom, in});
