@@ -113,6 +113,17 @@ void ProgressWindowCost()
     Stop();
 }
 
+// The key X as the keyboard sends it, down and up, run until the thread is
+// idle: the loop's filter clicks and writes the status line, and
+// TranslateMessage makes the character.
+void PressKey(HWND pane)
+{
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA('X', MAPVK_VK_TO_VSC)) << 16;
+    PostMessageA(pane, WM_KEYDOWN, 'X', scan | 1);
+    PostMessageA(pane, WM_KEYUP, 'X', scan | 1 | 0xC0000000);
+    Pump();
+}
+
 // Milliseconds each of `count` keys typed into a pane costs as the user
 // waits for it: the key is posted to the thread's queue, as a key comes,
 // and timed until the thread is idle again: the edit, EN_CHANGE, the
@@ -122,15 +133,10 @@ void TypeKeys(HWND pane, int count, std::vector<double>* times)
 {
     SetFocus(pane);
     Pump();
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA('X', MAPVK_VK_TO_VSC)) << 16;
     for (int i = 0; i < count; ++i) {
         const int before = GetWindowTextLengthA(pane);
         double t0 = Now();
-        // The key as the keyboard sends it: the loop's filter clicks and
-        // writes the status line, TranslateMessage makes the character.
-        PostMessageA(pane, WM_KEYDOWN, 'X', scan | 1);
-        PostMessageA(pane, WM_KEYUP, 'X', scan | 1 | 0xC0000000);
-        Pump();
+        PressKey(pane);
         times->push_back(1000 * (Now() - t0));
         if (GetWindowTextLengthA(pane) != before + 1)
             std::printf("  a key did not type one character\n");
@@ -146,13 +152,13 @@ void TypeBareKeys(HWND pane, HWND mirror, int count, std::vector<double>* times)
 {
     SetFocus(pane);
     Pump();
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA('X', MAPVK_VK_TO_VSC)) << 16;
     for (int i = 0; i < count; ++i) {
         double t0 = Now();
-        PostMessageA(pane, WM_KEYDOWN, 'X', scan | 1);
-        PostMessageA(pane, WM_KEYUP, 'X', scan | 1 | 0xC0000000);
-        Pump();
+        PressKey(pane);
         if (mirror) {
+            // The caret stands just after the X. Wine's control counts it
+            // in characters and an ANSI control on Windows in bytes; X is
+            // one of either, so the position one before is the X's in both.
             DWORD end = 0;
             SendMessageA(pane, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&end));
             SendMessageA(mirror, WM_SETREDRAW, FALSE, 0);

@@ -46,7 +46,9 @@ BOOL CALLBACK FindMain(HWND window, LPARAM lParam)
 }
 
 // Where the caret is: an answer that costs the editor nothing, whatever
-// the size of its text (the text's length would cost a count of it).
+// the size of its text (the text's length would cost a count of it). It is
+// only compared with itself, so that Wine's control counts characters and
+// an ANSI control on Windows bytes does not matter: each key moves it on.
 DWORD CaretOf(HWND pane)
 {
     DWORD_PTR position = 0;

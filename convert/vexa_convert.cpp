@@ -313,7 +313,7 @@ int Run(const Options& opt)
         } else {
             utf8 = scout.ScoutUtf8({ReadFrom, in});
         }
-        if (std::fseek(in, 0, SEEK_SET) != 0) {
+        if (!Seek(in, 0)) {
             std::string why = SystemErrorText(errno);
             std::fclose(in);
             return Fail(opt.input, why.c_str(), EC_IO_COUNT);
