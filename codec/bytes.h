@@ -10,6 +10,12 @@
 #include <emmintrin.h>
 #endif
 
+// The control bytes the passes look for: the line breaks, and the escape
+// that begins JIS's switches.
+constexpr unsigned char CR = 0x0D;
+constexpr unsigned char LF = 0x0A;
+constexpr unsigned char ESC = 0x1B;
+
 namespace bytes {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;

@@ -82,10 +82,16 @@ std::uint64_t KanjiOutputCapacity(std::uint64_t textCapacity);
 // the terminator; no byte written before the terminator is zero. An output
 // smaller than KanjiOutputCapacity(length + 1) receives a shortened text.
 // For a Shift-JIS target `output` may be the text itself. A UTF-8 or UTF-16
-// target begins with a byte-order mark when `byteOrderMark` asks for one,
-// and the characters it writes as 〓 are added to *replaced. UTF-16 output
-// holds zero bytes: its length is the one returned.
+// target begins with a byte-order mark when `byteOrderMark` asks for one.
+// The characters the target code has no place for are written as 〓 and
+// added to *replaced (CountWithoutPlace tells them beforehand). UTF-16
+// output holds zero bytes: its length is the one returned.
 std::size_t ConvertKanjiOnSave(const char* text, std::size_t length, char* output,
                                std::size_t outputCapacity, KanjiCode target,
                                const ProgressSink* progress, bool byteOrderMark = false,
                                std::uint64_t* replaced = nullptr);
+
+// The characters of the `length` bytes of a text that a save in `target`
+// has no place for and writes as 〓 (none in Shift-JIS); the byte offset of
+// the first goes to *first (length when there is none).
+std::uint64_t CountWithoutPlace(const char* text, std::size_t length, KanjiCode target, std::size_t* first);

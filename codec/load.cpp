@@ -7,19 +7,12 @@
 #include "codec/convert.h"
 #include "codec/cp932.h"
 #include "codec/detect.h"
+#include "codec/euc.h"
 #include "codec/sjis.h"
 #include "codec/utf8.h"
 
 namespace {
 
-constexpr unsigned char CR = 0x0D;
-constexpr unsigned char LF = 0x0A;
-constexpr unsigned char ESC = 0x1B;
-// EUC's single shifts: 8E and one byte A1-DF is a half-width katakana, 8F
-// and two bytes A1-FE a character of JIS X 0212 or the IBM and
-// user-defined areas.
-constexpr unsigned char kSingleShift2 = 0x8E;
-constexpr unsigned char kSingleShift3 = 0x8F;
 
 constexpr std::size_t kMacBinaryHeader = 128;
 
@@ -200,155 +193,10 @@ void ConvertKanjiOnLoadAs(KanjiCode code, char* text, std::size_t length, std::s
             *newLength = n;
         return;
     }
-    unsigned char* t = reinterpret_cast<unsigned char*>(text);
-    std::size_t len = length < capacity ? length : capacity;
-    if (newLength)
-        *newLength = len;
-    if (capacity == 0 || code == KanjiCode::ShiftJIS)
+    if (code == KanjiCode::ShiftJIS) {
+        if (newLength)
+            *newLength = length < capacity ? length : capacity;
         return;
-    if (len == capacity)
-        len = capacity - 1;  // keep the last byte for the terminator
-
-    auto at = [&](std::size_t k) -> unsigned { return k < len ? t[k] : 0u; };
-
-    bool twoByte = false;
-    bool kana = false;  // after ESC ( I: 21-5F are half-width katakana A1-DF
-    std::size_t i = 0, o = 0;
-    PercentTracker tracker(len, progress);
-    // Most texts hold no ESC at all: their one-byte runs are then skipped
-    // by the high bit alone.
-    const bool hasEsc = std::memchr(t, ESC, len) != nullptr;
-
-    while (i < len) {
-        const std::size_t stop = tracker.BeginRun(i, len);
-        std::uint64_t steps = 0;
-        while (i < stop) {
-            if (!twoByte && !kana) {
-                // EUC and one-byte text in place: only pairs change, so
-                // one-byte characters are stepped over a word at a time.
-                // Once a single shift has shortened the text, the run
-                // converted in place is then moved down as one.
-                std::uint64_t pairs = 0;
-                const std::size_t from = i;
-                const std::size_t fast = std::min(stop, len - 1);  // a pair's second byte is in the text
-                while (i < fast) {
-#if defined(VEXA_SSE2)
-                    // Sixteen bytes at a time, plain and pairs alike; what
-                    // the blocks leave goes by the steps below.
-                    i = sjis::FromEucBlocks(t, i, fast, hasEsc, tracker.Tracking() ? &pairs : nullptr);
-#endif
-                    i = bytes::SkipPlain(t, i, fast, ESC, hasEsc);
-                    if (i >= fast)
-                        break;
-                    unsigned a = t[i];
-                    if (a < 0x80)
-                        break;  // ESC: the general step below obeys it
-                    // Japanese comes in runs of pairs: four at a time while
-                    // they last, then one by one.
-                    std::uint64_t converted;
-                    while (i + 8 <= fast && sjis::FromEuc4(bytes::Load64(t + i), &converted)) {
-                        bytes::Store64(t + i, converted);
-                        i += 8;
-                        pairs += 4;
-                    }
-                    if (i >= fast)
-                        break;
-                    a = t[i];
-                    unsigned b = t[i + 1];
-                    while (a >= 0xA1 && b <= 0xFE) {
-                        sjis::FromJis(a, b, t + i, t + i + 1);
-                        i += 2;
-                        ++pairs;
-                        if (i >= fast)
-                            break;
-                        a = t[i];
-                        b = t[i + 1];
-                    }
-                    if (i < fast && (a == kSingleShift2 || a == kSingleShift3))
-                        break;  // shortens the text: the general step below
-                    if (i < fast && a >= 0x80 && a < 0xA1)
-                        ++i;  // 0x80-0xA0 begins no pair
-                    else if (i < fast && a >= 0xA1)
-                        ++i;  // a first byte whose second is 0xFF
-                }
-                if (o != from)
-                    std::memmove(t + o, t + from, i - from);
-                o += i - from;
-                steps += (i - from) - pairs;
-                if (i >= stop)
-                    break;
-            }
-            unsigned c1 = t[i];
-            unsigned c2 = at(i + 1);
-            if (kana && c1 >= 0x21 && c1 <= 0x5F) {
-                t[o++] = static_cast<unsigned char>(c1 | 0x80);
-                ++i;
-                ++steps;
-                continue;
-            }
-            if (c1 == kSingleShift2 && c2 >= 0xA1 && c2 <= 0xDF) {
-                t[o++] = static_cast<unsigned char>(c2);  // half-width katakana
-                i += 2;
-                ++steps;
-                continue;
-            }
-            if (c1 == kSingleShift3 && c2 >= 0xA1 && c2 <= 0xFE && at(i + 2) >= 0xA1 && at(i + 2) <= 0xFE) {
-                unsigned sj = cp932::EucSupplementToShiftJis(static_cast<unsigned char>(c2),
-                                                             static_cast<unsigned char>(at(i + 2)));
-                if (!sj) {
-                    sj = utf8::kReplacementShiftJis;
-                    if (replaced)
-                        ++*replaced;
-                }
-                t[o] = static_cast<unsigned char>(sj >> 8);
-                t[o + 1] = static_cast<unsigned char>(sj);
-                o += 2;
-                i += 3;
-                ++steps;
-                continue;
-            }
-            if (twoByte && c1 >= 0x21 && c2 <= 0x7E) {
-                c1 |= 0x80;
-                c2 |= 0x80;
-            }
-            // A pair opened by the last byte takes the terminator as its second
-            // byte and grows the text by one; without room for that it is copied.
-            if (c1 >= 0xA1 && c2 <= 0xFE && (i + 1 < len || o + 2 < capacity)) {
-                sjis::FromJis(c1, c2, t + o, t + o + 1);
-                i += 2;
-                o += 2;
-            } else if (t[i] == ESC) {
-                unsigned b1 = at(i + 1);
-                unsigned b2 = at(i + 2);
-                if (b1 == '$' && b2 == '(') {
-                    i += 4;
-                    twoByte = true;
-                    kana = false;
-                } else if (b1 == '$' && (b2 == '@' || b2 == 'B')) {
-                    i += 3;
-                    twoByte = true;
-                    kana = false;
-                } else if (b1 == '&') {
-                    i += 6;
-                    twoByte = true;
-                    kana = false;
-                } else if (b1 == '(') {
-                    i += 3;
-                    twoByte = false;
-                    kana = b2 == 'I';
-                } else {
-                    t[o++] = ESC;  // begins no sequence: kept as it is
-                    ++i;
-                }
-            } else {
-                t[o++] = t[i++];
-            }
-            ++steps;
-        }
-        tracker.EndRun(steps);
     }
-    tracker.Flush();
-    t[o] = 0;
-    if (newLength)
-        *newLength = o;
+    euc::ToShiftJis(text, length, capacity, progress, newLength, replaced);  // JIS too
 }

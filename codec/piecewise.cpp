@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "codec/bytes.h"
 #include "codec/convert.h"
 #include "codec/detect.h"
 #include "codec/pipeline.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr unsigned char CR = 0x0D, LF = 0x0A, ESC = 0x1B;
 // The scout keeps nothing but an unfinished character, and reads four
 // pieces at a time: fewer, larger reads cost less.
 constexpr std::size_t kScoutPieces = 4;

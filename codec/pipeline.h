@@ -55,7 +55,7 @@ inline bool WritesByteOrderMark(KanjiCode kanji, bool markLoaded)
 struct SavedText {
     const char* data;  // the bytes to write: in `output`, or in `text` itself
     std::size_t length;
-    std::uint64_t replaced;  // characters that UTF-8 output holds as 〓
+    std::uint64_t replaced;  // characters the output holds as 〓, having no place in its code
 };
 
 // Whether a save in `kanji` writes into an output buffer; Shift-JIS is the

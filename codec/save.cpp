@@ -5,155 +5,40 @@
 
 #include "codec/bytes.h"
 #include "codec/convert.h"
+#include "codec/cp932.h"
+#include "codec/euc.h"
+#include "codec/jis.h"
 #include "codec/sjis.h"
 #include "codec/utf16.h"
 #include "codec/utf8.h"
 
 namespace {
 
-constexpr unsigned char CR = 0x0D;
-constexpr unsigned char LF = 0x0A;
-constexpr unsigned char ESC = 0x1B;
-
-
-// Longest output of one step: ESC $ B and a pair, or ESC ( I and a byte.
-constexpr std::size_t kMaxStepOutput = 5;
-
-// Half-width katakana: one byte A1-DF in Shift-JIS. EUC writes each after
-// the single shift 8E; JIS writes a run of them as 21-5F after ESC ( I.
-inline bool IsKatakana(unsigned c) { return c >= 0xA1 && c <= 0xDF; }
-constexpr unsigned char kSingleShift2 = 0x8E;
-
-// Where a JIS text stands: which escape sequence was written last.
-enum class JisMode { Ascii, Kanji, Kana };
-
-// Writes ESC and the two bytes that switch JIS output to `to`.
-inline void Switch(unsigned char* out, std::size_t* o, JisMode* mode, JisMode to)
+// Shift-JIS as it is, from `text` to `output` (which may be `text`), a
+// character a step for the meter; a capacity below the text's shortens it.
+std::size_t CopyShiftJis(const unsigned char* t, std::size_t len, unsigned char* out, std::size_t outSize,
+                         const ProgressSink* progress)
 {
-    out[*o] = ESC;
-    out[*o + 1] = to == JisMode::Kanji ? '$' : '(';
-    out[*o + 2] = to == JisMode::Kanji ? 'B' : to == JisMode::Kana ? 'I' : 'B';
-    *o += 3;
-    *mode = to;
-}
-
-template <bool Checked>
-std::size_t KanjiOnSave(const unsigned char* t, std::size_t len, unsigned char* out,
-                        std::size_t outSize, KanjiCode target, const ProgressSink* progress)
-{
-    const bool jis = target == KanjiCode::JIS;
-    const bool euc = target == KanjiCode::EUC;
-    JisMode mode = JisMode::Ascii;
+    if (len >= outSize)
+        len = outSize - 1;
     std::size_t i = 0, o = 0;
     PercentTracker tracker(len, progress);
-
-    while (i < len) {
-        const std::size_t stop = tracker.BeginRun(i, len);
+    tracker.RunAll(i, len, [&](std::size_t stop) {
         std::uint64_t steps = 0;
         while (i < stop) {
-            if (!Checked && mode == JisMode::Ascii) {
-                // Outside two-byte mode: one-byte characters are copied a word
-                // at a time and pairs converted until JIS output must open
-                // two-byte mode, which the general step below does.
-                std::uint64_t pairs = 0;
-                const std::size_t from = i;
-                const std::size_t fast = std::min(stop, len - 1);  // a pair's second byte is in the text
-                while (i < fast) {
-                    if (i + 8 <= fast) {
-                        std::uint64_t w = bytes::Load64(t + i);
-                        std::uint64_t mark = w & bytes::kHigh;
-                        bytes::Store64(out + o, w);
-                        if (!mark) {
-                            i += 8;
-                            o += 8;
-                            continue;
-                        }
-                        unsigned k = bytes::FirstMarked(mark);
-                        i += k;
-                        o += k;
-                    }
-                    unsigned a = t[i];
-                    unsigned b = t[i + 1];
-                    if (sjis::IsSaveLead(a) && sjis::IsTrail(b)) {
-                        if (jis)
-                            break;
-                        // Japanese comes in runs of pairs.
-                        do {
-                            if (euc) {
-                                sjis::ToJis(a, b, out + o, out + o + 1);
-                                out[o] |= 0x80;
-                                out[o + 1] |= 0x80;
-                            } else {
-                                out[o] = static_cast<unsigned char>(a);
-                                out[o + 1] = static_cast<unsigned char>(b);
-                            }
-                            i += 2;
-                            o += 2;
-                            ++pairs;
-                            if (i >= fast)
-                                break;
-                            a = t[i];
-                            b = t[i + 1];
-                        } while (sjis::IsSaveLead(a) && sjis::IsTrail(b));
-                    } else if (IsKatakana(a) && jis) {
-                        break;  // opens kana mode: the general step
-                    } else {
-                        if (IsKatakana(a) && euc)
-                            out[o++] = kSingleShift2;
-                        out[o++] = static_cast<unsigned char>(a);
-                        ++i;
-                    }
-                }
-                steps += (i - from) - pairs;
-                if (i >= stop)
-                    break;
-            }
-            if (Checked && o + kMaxStepOutput >= outSize)
-                goto full;
-            unsigned c1 = t[i];
-            unsigned c2 = i + 1 < len ? t[i + 1] : 0;
-            if (sjis::IsSaveLead(static_cast<unsigned char>(c1)) && sjis::IsTrail(static_cast<unsigned char>(c2))) {
-                if (!euc && !jis) {
-                    out[o] = static_cast<unsigned char>(c1);
-                    out[o + 1] = static_cast<unsigned char>(c2);
-                } else {
-                    unsigned char j1, j2;
-                    sjis::ToJis(c1, c2, &j1, &j2);
-                    if (euc) {
-                        j1 |= 0x80;
-                        j2 |= 0x80;
-                    } else if (mode != JisMode::Kanji) {
-                        Switch(out, &o, &mode, JisMode::Kanji);
-                    }
-                    out[o] = j1;
-                    out[o + 1] = j2;
-                }
-                o += 2;
-                i += 2;
-            } else if (jis && IsKatakana(c1)) {
-                if (mode != JisMode::Kana)
-                    Switch(out, &o, &mode, JisMode::Kana);
-                out[o++] = static_cast<unsigned char>(c1 & 0x7F);
-                ++i;
-            } else {
-                if (mode != JisMode::Ascii)
-                    Switch(out, &o, &mode, JisMode::Ascii);
-                if (euc && IsKatakana(c1))
-                    out[o++] = kSingleShift2;
-                out[o++] = static_cast<unsigned char>(c1);
-                ++i;
-            }
+            steps += bytes::CopyWords(t, &i, stop, out, &o, bytes::HasHighByte);
+            if (i >= stop)
+                break;
+            const std::size_t n = sjis::CharLength(reinterpret_cast<const char*>(t), len, i);
+            out[o] = t[i];
+            if (n == 2)
+                out[o + 1] = t[i + 1];
+            i += n;
+            o += n;
             ++steps;
         }
-        tracker.EndRun(steps);
-    }
-    // A run of katakana is closed even at the end, so that no reader takes
-    // what may follow the file for katakana; a text that ends in a
-    // two-byte character ends without ESC ( B, as this editor always wrote.
-    if (mode == JisMode::Kana && (!Checked || o + 3 < outSize))
-        Switch(out, &o, &mode, JisMode::Ascii);
-full:
-    tracker.Flush();
+        return steps;
+    });
     out[o] = 0;
     return o;
 }
@@ -250,11 +135,41 @@ std::size_t ConvertKanjiOnSave(const char* text, std::size_t length, char* outpu
                                    progress, replaced);
     const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
     unsigned char* out = reinterpret_cast<unsigned char*>(output);
-    // Shift-JIS written over itself never overtakes its reading: the output
-    // is as long as the text.
-    const bool inPlace = output == text && outputCapacity > length && target != KanjiCode::JIS &&
-                         target != KanjiCode::EUC;
-    if (inPlace || outputCapacity >= KanjiOutputCapacity(length + 1))
-        return KanjiOnSave<false>(t, length, out, outputCapacity, target, progress);
-    return KanjiOnSave<true>(t, length, out, outputCapacity, target, progress);
+    if (target == KanjiCode::EUC)
+        return euc::FromShiftJis(t, length, out, outputCapacity, progress, replaced);
+    if (target == KanjiCode::JIS)
+        return jis::FromShiftJis(t, length, out, outputCapacity, progress, replaced);
+    return CopyShiftJis(t, length, out, outputCapacity, progress);
+}
+
+std::uint64_t CountWithoutPlace(const char* text, std::size_t length, KanjiCode target, std::size_t* first)
+{
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
+    std::uint64_t count = 0;
+    *first = length;
+    if (target == KanjiCode::ShiftJIS || target == KanjiCode::Auto)
+        return 0;
+    std::size_t i = 0;
+    while (i < length) {
+        while (i + 8 <= length && !bytes::HasHighByte(bytes::Load64(t + i)))
+            i += 8;  // every code holds ASCII
+        if (i >= length)
+            break;
+        std::size_t taken = 1;
+        bool place;
+        if (target == KanjiCode::EUC) {
+            place = euc::HasPlace(t, length, i, &taken);
+        } else if (target == KanjiCode::JIS) {
+            place = jis::HasPlace(t, length, i, &taken);
+        } else if (i + 1 < length && sjis::IsPair(t[i], t[i + 1])) {
+            taken = 2;
+            place = cp932::PairToUnicode(t[i], t[i + 1]) != cp932::kNone;
+        } else {
+            place = t[i] < 0x80 || cp932::SingleToUnicode(t[i]) != cp932::kNone;
+        }
+        if (!place && count++ == 0)
+            *first = i;
+        i += taken;
+    }
+    return count;
 }

@@ -111,8 +111,11 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
     const reference::Result s1 = reference::LineBreaksOnSave(r2.text, lineBreak);
     const bool markOnSave = WritesByteOrderMark(kanji, mark);
     const reference::Result s2 = reference::KanjiOnSave(s1.text, kanji, markOnSave);
-    const std::uint64_t replacedOnSave =
-        kanji == KanjiCode::UTF8 || IsUtf16(kanji) ? static_cast<std::uint64_t>(s2.code) : 0;
+    const std::uint64_t replacedOnSave = static_cast<std::uint64_t>(s2.code);
+    // The count the editor asks about before a save is the one the save makes.
+    std::size_t firstWithoutPlace;
+    Check(CountWithoutPlace(r2.text.data(), r2.text.size(), kanji, &firstWithoutPlace) == replacedOnSave);
+    Check((firstWithoutPlace < r2.text.size()) == (replacedOnSave > 0));
     for (int withMeter = 0; withMeter < 2; ++withMeter) {
         std::size_t growth = LineBreakGrowthOnSave(r2.text.data(), r2.text.size(), lineBreak);
         std::uint32_t textSize, outputSize;

@@ -17,6 +17,13 @@
 // It also writes where EUC's three-byte characters (8F and two bytes A1-FE:
 // JIS X 0212, and the IBM and user-defined areas) land in code page 932, as
 // the C library's EUC-JP-MS converter puts them; most have no place there.
+// And the other way, for the rows where EUC-JP-MS writes other bytes than
+// the JIS arithmetic gives (NEC row 13's duplicates of JIS X 0208, the
+// NEC-selected and the IBM extensions): the EUC bytes of each code, and for
+// 7-bit JIS, which has no place for the IBM rows, the twin of each IBM
+// extension below FA (JIS X 0208 first, then NEC row 13, then the
+// NEC-selected rows: the lowest code of the same character, as nkf -j
+// writes it).
 #include <iconv.h>
 
 #include <cstdint>
@@ -184,6 +191,59 @@ int main(int argc, char** argv)
             }
         }
     iconv_close(euc);
+
+    // Shift-JIS pairs of the extension leads to EUC: 0x8F j1 j2 or j1 j2 as
+    // one number, 0 where EUC-JP-MS has none.
+    const unsigned kExtensionLeads[6] = {0x87, 0xED, 0xEE, 0xFA, 0xFB, 0xFC};
+    iconv_t toEuc = iconv_open("EUC-JP-MS", "CP932");
+    if (toEuc == reinterpret_cast<iconv_t>(-1)) {
+        std::perror("gen_cp932: iconv_open EUC-JP-MS");
+        return 1;
+    }
+    std::vector<unsigned> eucOfExtension(6 * 256, 0);
+    std::vector<unsigned> necTwin(3 * 256, 0);
+    unsigned extensionCount = 0, twinCount = 0;
+    for (unsigned k = 0; k < 6; ++k)
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            const unsigned lead = kExtensionLeads[k];
+            const unsigned index = lead < 0xA0 ? lead - 0x81 : lead - 0xE0 + 31;
+            const unsigned u = pairs[index << 8 | trail];
+            if (u == 0)
+                continue;
+            char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            unsigned char out[8];
+            char* ip = in;
+            char* op = reinterpret_cast<char*>(out);
+            std::size_t il = 2, ol = sizeof out;
+            iconv(toEuc, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(toEuc, &ip, &il, &op, &ol) != static_cast<std::size_t>(-1) && il == 0) {
+                const std::size_t n = static_cast<std::size_t>(op - reinterpret_cast<char*>(out));
+                unsigned value = 0;
+                for (std::size_t b = 0; b < n && n <= 3; ++b)
+                    value = value << 8 | out[b];
+                eucOfExtension[k << 8 | trail] = value;
+                extensionCount += value != 0;
+            }
+            if (lead >= 0xFA) {
+                for (unsigned twinLead = 0x81; twinLead < 0xFA && !necTwin[(lead - 0xFA) << 8 | trail]; ++twinLead) {
+                    if (!IsLead(twinLead))
+                        continue;
+                    const unsigned twinIndex = twinLead < 0xA0 ? twinLead - 0x81 : twinLead - 0xE0 + 31;
+                    for (unsigned t = 0x40; t <= 0xFC; ++t)
+                        if (pairs[twinIndex << 8 | t] == u) {
+                            necTwin[(lead - 0xFA) << 8 | trail] = twinLead << 8 | t;
+                            ++twinCount;
+                            break;
+                        }
+                }
+            }
+        }
+    iconv_close(toEuc);
+    if (extensionCount < 700 || twinCount < 380) {
+        std::fprintf(stderr, "gen_cp932: the C library's EUC-JP-MS writes only %u extension codes (%u twins)\n",
+                     extensionCount, twinCount);
+        return 1;
+    }
     if (supplementCount < 300) {
         std::fprintf(stderr, "gen_cp932: the C library's EUC-JP-MS maps only %u three-byte characters\n",
                      supplementCount);
@@ -205,6 +265,8 @@ int main(int argc, char** argv)
     std::fprintf(f, "const std::size_t kPageCount = %zu;\n\n", pages.size() / 256);
     WriteArray(f, "const std::uint16_t kPages[]", pages, " 0x%04X,");
     WriteArray(f, "const std::uint16_t kEucSupplement[94 * 94]", supplement, " 0x%04X,");
+    WriteArray(f, "const std::uint32_t kEucOfExtension[6 * 256]", eucOfExtension, " 0x%06X,");
+    WriteArray(f, "const std::uint16_t kNecTwinOfIbm[3 * 256]", necTwin, " 0x%04X,");
     // The pair of each character UTF-8 writes in three bytes, in one
     // lookup, as its two bytes stand in memory (lead first, read as a
     // little-endian number): 0 for the code points three bytes cannot stand

@@ -313,12 +313,16 @@ inline Result KanjiOnLoad(const std::string& text, KanjiCode detected)
             i += 3;
             continue;
         }
-        if (mode && c1 >= 0x21 && c2 <= 0x7E) { c1 |= 0x80; c2 |= 0x80; }
+        const bool jisPair = mode && c1 >= 0x21 && c2 <= 0x7E;
+        if (jisPair) { c1 |= 0x80; c2 |= 0x80; }
         if (c1 >= 0xA1 && c2 <= 0xFE) {
             unsigned j1 = c1 & 0x7F, j2 = c2 & 0x7F, s1, s2;
             if (j1 & 1) { s1 = (j1 + 1) / 2 + 0x70; s2 = j2 + 0x1F; } else { s1 = j1 / 2 + 0x70; s2 = j2 + 0x7D; }
             if (s1 >= 0xA0) s1 += 0x40;
             if (s2 >= 0x7F) s2 += 1;
+            // EUC's rows F5-F8 and FD-FE are the user-defined F0, F1 and F4.
+            if (!jisPair && (c1 == 0xF5 || c1 == 0xF6 || c1 == 0xF7 || c1 == 0xF8 || c1 == 0xFD || c1 == 0xFE))
+                s1 = c1 <= 0xF8 ? 0xF0 + (c1 - 0xF5) / 2 : 0xF4;
             r.text += static_cast<char>(s1);
             r.text += static_cast<char>(s2);
             i += 2;
@@ -358,6 +362,29 @@ inline Result LineBreaksOnSave(const std::string& text, LineBreakCode target)
     return r;
 }
 
+// The EUC of a Shift-JIS pair: j1 j2, 0x8F j1 j2, or 0 for none. The
+// user-defined area (F040-F9FC, 188 codes a lead) runs through the rows
+// F5-FE, two bytes then behind 8F; its codes in the rows F9-FC, which are
+// read as the NEC-selected extensions, have none.
+inline unsigned long EucOfPair(unsigned c1, unsigned c2)
+{
+    unsigned s1 = c1 >= 0xE0 ? c1 - 0x40 : c1, s2 = c2 >= 0x80 ? c2 - 1 : c2, j1, j2;
+    if (s2 >= 0x9E) { j1 = (s1 - 0x70) * 2; j2 = s2 - 0x7D; } else { j1 = (s1 - 0x70) * 2 - 1; j2 = s2 - 0x1F; }
+    const unsigned long plain = (j1 | 0x80) << 8 | (j2 | 0x80);
+    if (c1 >= 0xF0 && c1 <= 0xF9) {
+        const unsigned n = (c1 - 0xF0) * 188 + (c2 - 0x40 - (c2 > 0x7F ? 1 : 0));
+        const unsigned row = n % 940 / 94, cell = n % 94;
+        if (n < 940 && row >= 4 && row <= 7)
+            return 0;
+        return (n >= 940 ? 0x8F0000ul : 0ul) | (0xF5ul + row) << 8 | (0xA1 + cell);
+    }
+    if (c1 == 0x87 || c1 == 0xED || c1 == 0xEE || c1 >= 0xFA) {
+        const unsigned long known = cp932::EucOfExtension(static_cast<unsigned char>(c1), static_cast<unsigned char>(c2));
+        return known || c1 >= 0xFA ? known : plain;
+    }
+    return c1 == 0xEB || c1 == 0xEC || c1 == 0xEF ? 0 : plain;
+}
+
 inline Result KanjiOnSave(const std::string& text, KanjiCode target, bool mark = false)
 {
     if (target == KanjiCode::UTF8)
@@ -368,27 +395,56 @@ inline Result KanjiOnSave(const std::string& text, KanjiCode target, bool mark =
     const std::size_t len = text.size();
     auto at = [&](std::size_t k) -> unsigned { return k < len ? static_cast<unsigned char>(text[k]) : 0u; };
     enum { Ascii, Kanji, Kana } mode = Ascii;
+    auto jisPair = [&](unsigned j1, unsigned j2) {
+        if (mode != Kanji) { r.text += "\x1B$B"; mode = Kanji; }
+        r.text += static_cast<char>(j1);
+        r.text += static_cast<char>(j2);
+    };
     std::size_t i = 0;
     while (i < len) {
         Step(&r, i, len);
-        unsigned c1 = at(i), c2 = at(i + 1);
+        unsigned c1 = at(i), c2 = i + 1 < len ? at(i + 1) : 0x100;
         const bool katakana = c1 >= 0xA1 && c1 <= 0xDF;
-        bool lead = (c1 >= 0x81 && c1 <= 0x9F) || (c1 >= 0xE0 && c1 <= 0xFE);
+        bool lead = (c1 >= 0x81 && c1 <= 0x9F) || (c1 >= 0xE0 && c1 <= 0xFC);
         bool trail = (c2 >= 0x40 && c2 <= 0x7E) || (c2 >= 0x80 && c2 <= 0xFC);
-        if (lead && trail) {
-            unsigned s1 = c1, s2 = c2, j1, j2;
-            if (s1 >= 0xE0) s1 -= 0x40;
-            if (s2 >= 0x80) s2 -= 1;
-            if (s2 >= 0x9E) { j1 = (s1 - 0x70) * 2; j2 = s2 - 0x7D; } else { j1 = (s1 - 0x70) * 2 - 1; j2 = s2 - 0x1F; }
-            if (target == KanjiCode::EUC) { j1 |= 0x80; j2 |= 0x80; }
-            if (target == KanjiCode::JIS && mode != Kanji) { r.text += "\x1B$B"; mode = Kanji; }
-            if (target == KanjiCode::ShiftJIS) { j1 = c1; j2 = c2; }
-            r.text += static_cast<char>(j1);
-            r.text += static_cast<char>(j2);
+        if (target == KanjiCode::ShiftJIS) {
+            r.text += static_cast<char>(c1);
+            if (lead && trail)
+                r.text += static_cast<char>(c2);
+            i += lead && trail ? 2 : 1;
+        } else if (lead && trail && target == KanjiCode::EUC) {
+            const unsigned long e = EucOfPair(c1, c2);
+            if (e == 0) { r.text += "\xA2\xAE"; ++r.replaced; }
+            if (e > 0xFFFF) r.text += '\x8F';
+            if (e) { r.text += static_cast<char>(e >> 8 & 0xFF); r.text += static_cast<char>(e & 0xFF); }
+            i += 2;
+        } else if (lead && trail) {  // JIS: the IBM rows by their twins, no user-defined area
+            unsigned s1 = c1, s2 = c2;
+            if (c1 >= 0xF0) {
+                const unsigned twin = cp932::IbmTwin(static_cast<unsigned char>(c1), static_cast<unsigned char>(c2));
+                s1 = twin >> 8;
+                s2 = twin & 0xFF;
+            }
+            if (s1 == 0) {
+                jisPair(0x22, 0x2E);
+                ++r.replaced;
+            } else {
+                if (s1 >= 0xE0) s1 -= 0x40;
+                if (s2 >= 0x80) s2 -= 1;
+                if (s2 >= 0x9E) jisPair((s1 - 0x70) * 2, s2 - 0x7D); else jisPair((s1 - 0x70) * 2 - 1, s2 - 0x1F);
+            }
             i += 2;
         } else if (target == KanjiCode::JIS && katakana) {
             if (mode != Kana) { r.text += "\x1B(I"; mode = Kana; }
             r.text += static_cast<char>(c1 - 0x80);
+            i += 1;
+        } else if (target == KanjiCode::JIS && c1 >= 0x80) {
+            jisPair(0x22, 0x2E);
+            ++r.replaced;
+            i += 1;
+        } else if (target == KanjiCode::EUC && c1 >= 0xE0) {
+            r.text += "\xA2\xAE";
+            ++r.replaced;
             i += 1;
         } else {
             if (mode != Ascii) { r.text += "\x1B(B"; mode = Ascii; }
@@ -400,6 +456,7 @@ inline Result KanjiOnSave(const std::string& text, KanjiCode target, bool mark =
     }
     if (mode == Kana)
         r.text += "\x1B(B";
+    r.code = static_cast<int>(r.replaced);
     return r;
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/layout.h"
+#include "codec/euc.h"
 #include "codec/sjis.h"
 #include "app/pane_offsets.h"
 #include "find/search.h"
@@ -46,7 +47,7 @@ TEST(ShiftJis, EveryJisX0208CodeRoundTrips)
         for (unsigned j2 = 0x21; j2 <= 0x7E; ++j2) {
             unsigned char s1, s2, b1, b2;
             sjis::FromJis(j1, j2, &s1, &s2);
-            ASSERT_TRUE(sjis::IsSaveLead(s1)) << j1 << " " << j2;
+            ASSERT_TRUE(sjis::IsLead(s1)) << j1 << " " << j2;
             ASSERT_TRUE(sjis::IsTrail(s2)) << j1 << " " << j2;
             sjis::ToJis(s1, s2, &b1, &b2);
             ASSERT_EQ(b1, j1);
@@ -60,18 +61,22 @@ TEST(ShiftJis, FourEucPairsAtOnceAgreeWithOneByOne)
     for (unsigned j1 = 0x21; j1 <= 0x7E; ++j1)
         for (unsigned j2 = 0x21; j2 <= 0x7E; ++j2) {
             const unsigned char pair[2] = {static_cast<unsigned char>(j1 | 0x80), static_cast<unsigned char>(j2 | 0x80)};
-            const unsigned char others[3][2] = {{0xA1, 0xA1}, {0xFE, 0xFE}, {static_cast<unsigned char>(j2 | 0x80), 0xB0}};
+            const unsigned char others[3][2] = {{0xA1, 0xA1}, {0xF4, 0xFE}, {static_cast<unsigned char>(j2 | 0x80), 0xB0}};
             unsigned char in[8], want[8];
+            bool plainRows = true;
             for (int k = 0; k < 4; ++k) {
                 const unsigned char* p = k == static_cast<int>((j1 + j2) % 4) ? pair : others[k % 3];
                 in[2 * k] = p[0];
                 in[2 * k + 1] = p[1];
                 sjis::FromJis(p[0], p[1], want + 2 * k, want + 2 * k + 1);
+                plainRows = plainRows && p[0] < 0xF5;
             }
             std::uint64_t word, got;
             std::memcpy(&word, in, 8);
-            ASSERT_TRUE(sjis::FromEuc4(word, &got)) << j1 << " " << j2;
-            ASSERT_EQ(std::memcmp(&got, want, 8), 0) << j1 << " " << j2;
+            // The user-defined rows F5-FE go one by one.
+            ASSERT_EQ(euc::FromEuc4(word, &got), plainRows) << j1 << " " << j2;
+            if (plainRows)
+                ASSERT_EQ(std::memcmp(&got, want, 8), 0) << j1 << " " << j2;
         }
     // Any byte outside A1-FE leaves the word to the byte-wise path.
     for (unsigned char odd : {0x00, 0x41, 0x7F, 0x80, 0xA0, 0xFF}) {
@@ -80,16 +85,15 @@ TEST(ShiftJis, FourEucPairsAtOnceAgreeWithOneByOne)
             in[at] = odd;
             std::uint64_t word, got = 0;
             std::memcpy(&word, in, 8);
-            EXPECT_FALSE(sjis::FromEuc4(word, &got)) << int(odd) << " at " << at;
+            EXPECT_FALSE(euc::FromEuc4(word, &got)) << int(odd) << " at " << at;
         }
     }
 }
 
 // FD 40 is two characters wherever the panes' characters are walked (the
-// title, the status line's selection size and the finder), as code page
-// 932 has it; the save alone reads FD as a lead byte and writes the pair by
-// the JIS arithmetic, as it does for the whole user-defined area.
-TEST(ShiftJis, FD40IsTwoCharactersInThePanesAndAPairOnSave)
+// title, the status line's selection size, the finder and the save), as
+// code page 932 has it.
+TEST(ShiftJis, FD40IsTwoCharacters)
 {
     const Bytes text = Unhex("FD 40");
     EXPECT_EQ(sjis::CharLength(text.data(), text.size(), 0), 1u);
@@ -106,10 +110,9 @@ TEST(ShiftJis, FD40IsTwoCharactersInThePanesAndAPairOnSave)
     EXPECT_EQ(CharIndexOfByte(text.data(), text.size(), 2), 2u);
     EXPECT_EQ(ByteOffsetOfChar(text.data(), text.size(), 1), 1u);
 
-    // The save: one pair.
-    EXPECT_TRUE(sjis::IsSaveLead(0xFD));
-    EXPECT_EQ(Hex(SaveBytes(text, KanjiCode::EUC, LineBreakCode::CrLf)), "99 A1");
-    EXPECT_EQ(Hex(SaveBytes(text, KanjiCode::JIS, LineBreakCode::CrLf)), "1B 24 42 99 21");  // outside the JIS rows, as computed
+    // The save: FD has no place in EUC or JIS and becomes 〓; @ stays.
+    EXPECT_EQ(Hex(SaveBytes(text, KanjiCode::EUC, LineBreakCode::CrLf)), "A2 AE 40");
+    EXPECT_EQ(Hex(SaveBytes(text, KanjiCode::JIS, LineBreakCode::CrLf)), "1B 24 42 22 2E 1B 28 42 40");
 }
 
 }  // namespace
