@@ -27,6 +27,7 @@ struct AppStateRecord {
 
     // Document and settings.
     char filePath[MAX_PATH];  // 260 bytes, Shift-JIS
+    char loadedPath[MAX_PATH];  // the file last read in this run, whatever the document is named
     bool soundOn;
     KanjiCode kanjiSetting;
     LineBreakCode lineBreakSetting;

@@ -25,6 +25,14 @@ const SettingItem<KanjiCode> kKanjiItems[] = {
     {IDM_KANJI_UTF16, KanjiCode::UTF16},
 };
 
+// 開き直す: the file last read, in the code named.
+const SettingItem<KanjiCode> kReopenItems[] = {
+    {IDM_REOPEN_AUTO, KanjiCode::Auto},   {IDM_REOPEN_SJIS, KanjiCode::ShiftJIS},
+    {IDM_REOPEN_EUC, KanjiCode::EUC},     {IDM_REOPEN_JIS, KanjiCode::JIS},
+    {IDM_REOPEN_UTF8, KanjiCode::UTF8},   {IDM_REOPEN_UTF16, KanjiCode::UTF16},
+    {IDM_REOPEN_UTF16BE, KanjiCode::UTF16BE},
+};
+
 // A lone LF is the UNIX line break and a lone CR the classic Macintosh one.
 const SettingItem<LineBreakCode> kLineBreakItems[] = {
     {IDM_LB_AUTO, LineBreakCode::Auto},
@@ -56,6 +64,22 @@ void OnOpen(HWND window)
 {
     if (ConfirmDiscard(window) == CONFIRM_PROCEED)
         OpenFileByDialog(window);
+}
+
+// Reads the file last read again, in the code of the item `id` (Auto:
+// detected again), after the save question; false for another item.
+bool OnReopen(HWND window, int id)
+{
+    for (const auto& item : kReopenItems) {
+        if (item.id != id)
+            continue;
+        char path[MAX_PATH];
+        lstrcpynA(path, AppState.loadedPath, sizeof path);
+        if (path[0] && ConfirmDiscard(window) == CONFIRM_PROCEED)
+            OpenDocument(window, path, true, item.value);
+        return true;
+    }
+    return false;
 }
 
 void OnExit(HWND window)
@@ -122,8 +146,11 @@ void OnCommand(HWND window, int id, int code, HWND control)
     case ID_EDIT_MAIN:
     case ID_EDIT_SUB: OnPaneNotification(window, id, code, control); break;
     default:
-        if (!ChooseSetting(window, kKanjiItems, id, &AppState.kanjiSetting))
-            ChooseSetting(window, kLineBreakItems, id, &AppState.lineBreakSetting);
+        if (OnReopen(window, id))
+            break;
+        if (ChooseSetting(window, kKanjiItems, id, &AppState.kanjiSetting) ||
+            ChooseSetting(window, kLineBreakItems, id, &AppState.lineBreakSetting))
+            ShowSaveCodes();
         break;
     }
 }

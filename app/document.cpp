@@ -7,7 +7,9 @@
 
 #include "app/appstate.h"
 #include "app/layout.h"
+#include "app/pane_offsets.h"
 #include "app/shell.h"
+#include "codec/sjis.h"
 #include "files/files.h"
 #include "res/resource.h"
 
@@ -33,6 +35,26 @@ void ShowReplacedCount(HWND window, const char* format, std::uint64_t replaced, 
     MessageBoxA(window, text, caption, MB_ICONWARNING);
 }
 
+// Characters the save's code has no place for: the box asks whether to
+// write them as 〓; No selects the first of them in the main pane.
+bool AskToWritePlaceless(KanjiCode kanji, std::uint64_t count, const char* text, std::size_t length,
+                         std::size_t first)
+{
+    char message[256];
+    wsprintfA(message, "%lu 個の文字は %s では表せないため、〓 として保存されます。\r\n保存しますか？",
+              static_cast<unsigned long>(count < 0xFFFFFFFFu ? count : 0xFFFFFFFFu), KanjiCodeMenuName(kanji));
+    if (MessageBoxA(AppState.hwndMain, message, "ファイルの保存", MB_YESNO | MB_ICONWARNING) == IDYES)
+        return true;
+    // The pane counts bytes on Windows and characters under Wine.
+    const bool characters = PanesCountCharacters();
+    const std::size_t end = first + sjis::CharLength(text, length, first);
+    SendMessageA(AppState.hwndEdit, EM_SETSEL, PaneOffsetOfByte(text, length, first, characters),
+                 PaneOffsetOfByte(text, length, end, characters));
+    SendMessageA(AppState.hwndEdit, EM_SCROLLCARET, 0, 0);
+    SetFocus(AppState.hwndEdit);
+    return false;
+}
+
 }  // namespace
 
 const char kNewDocumentName[] = "NewFile.txt";
@@ -44,10 +66,12 @@ void ShowDocumentTitle(HWND window)
     SetWindowTextA(window, title);
 }
 
-ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure)
+ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure, KanjiCode as)
 {
     std::uint64_t replaced = 0, leftOut = 0;
-    ErrorCode result = LoadTextFile(path, &replaced, &leftOut);
+    ErrorCode result = LoadTextFile(path, &replaced, &leftOut, as);
+    ShowSaveCodes();
+    RefreshReopenItems(window);
     if (result != EC_SUCCESS) {
         if (reportFailure)
             ShowErrorBox(window, result, "ファイルの読み込み");
@@ -81,23 +105,18 @@ ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure)
 ErrorCode SaveDocument(HWND window, const char* path, SaveNaming naming)
 {
     std::uint64_t replaced = 0;
-    ErrorCode result = SaveTextFile(path, &replaced);
+    ErrorCode result = SaveTextFile(path, &replaced, AskToWritePlaceless);
     if (result == EC_SUCCESS) {
         if (naming == NAME_DOCUMENT)
             NameDocument(window, path);
         else if (path != AppState.filePath)
             lstrcpynA(AppState.filePath, path, sizeof AppState.filePath);
-        // Bytes of the text that are no character of code page 932 have no
-        // UTF-8; they were written as 〓, which the user is told.
-        if (replaced > 0)
-            ShowReplacedCount(window, "文字として読めないバイト列 %lu 個を 〓 として保存しました。", replaced, "",
-                              "ファイルの保存");
     } else if (SaveKeptCopy()[0]) {
         // The new text survives in a file of its own: the box says where.
         std::string text = std::string(ErrorMessageText(result)) + "\r\n\r\n保存する内容は次のファイルに残っています：\r\n" +
                            SaveKeptCopy();
         MessageBoxA(window, text.c_str(), "ファイルの保存", MB_ICONERROR);
-    } else {
+    } else if (result != EC_CANCELLED) {  // No to the question about 〓 is no failure
         ShowErrorBox(window, result, "ファイルの保存");
     }
     return result;

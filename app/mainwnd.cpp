@@ -11,6 +11,8 @@
 #include "app/appstate.h"
 #include "app/layout.h"
 #include "app/shell.h"
+#include "app/status.h"
+#include "codec/pipeline.h"
 #include "files/meter.h"
 #include "res/resource.h"
 
@@ -21,6 +23,8 @@ const DWORD kPaneStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSC
 const DWORD kStatusStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | SBARS_SIZEGRIP | CCS_BOTTOM;
 
 const COLORREF kPaneBackground = RGB(255, 255, 225);
+// The status line's second part, the save's codes ("UTF-8 BOM  LF CR").
+const int kSaveCodesWidth = 150;
 const COLORREF kPaneText = RGB(0, 47, 94);
 
 bool FileIsMissing(const char* path)
@@ -239,6 +243,23 @@ void ReturnFocusToActivePane()
     ShowCaret(AppState.hwndActiveEdit);
 }
 
+void ShowSaveCodes()
+{
+    const KanjiCode kanji = EffectiveKanjiCode(AppState.kanjiSetting, AppState.detectedKanji);
+    char text[40];
+    FormatSaveCodes(text, sizeof text, kanji, EffectiveLineBreakCode(AppState.lineBreakSetting, AppState.detectedLineBreak),
+                    WritesByteOrderMark(kanji, AppState.detectedByteOrderMark));
+    SendMessageA(AppState.hwndStatus, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+}
+
+void RefreshReopenItems(HWND window)
+{
+    const bool there = AppState.loadedPath[0] && GetFileAttributesA(AppState.loadedPath) != INVALID_FILE_ATTRIBUTES;
+    HMENU menu = GetMenu(window);
+    for (UINT id = IDM_REOPEN_AUTO; id <= IDM_REOPEN_UTF16BE; ++id)
+        EnableCommand(menu, id, there);
+}
+
 void ShowErrorBox(HWND owner, ErrorCode code, const char* caption)
 {
     MessageBoxA(owner, ErrorMessageText(code), caption, MB_ICONERROR);
@@ -265,6 +286,10 @@ void LayoutPanes(HWND window, int width, int height)
     PaneLayout l = ComputePaneLayout(width, height, ClientHeight(window), StatusBarHeight(),
                                      AppState.splitOn, AppState.splitPercent);
     MovePane(AppState.hwndStatus, l.status);
+    // The key, edited flag and sizes on the left; the save's codes at the right end.
+    int parts[2] = {width > kSaveCodesWidth ? width - kSaveCodesWidth : 0, -1};
+    SendMessageA(AppState.hwndStatus, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    ShowSaveCodes();
     MovePane(AppState.hwndEdit, l.main);
     if (AppState.splitOn)
         MovePane(AppState.hwndEditSub, l.sub);
@@ -316,6 +341,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
         OnCommand(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
+    case WM_INITMENUPOPUP:
+        // The file last read may have gone since.
+        RefreshReopenItems(window);
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

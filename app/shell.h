@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/error_text.h"
+#include "codec/codes.h"
 #include "app/textdiff.h"
 
 // Start-up, the message loop and shutdown (main.cpp). WinMain is these in
@@ -43,7 +44,9 @@ extern const char kNewDocumentName[];
 // in a box when asked for. A file whose characters Shift-JIS could not all
 // hold, or whose text a zero byte ended, becomes a new document, and a box
 // says how many characters became 〓 or how many bytes were left out.
-ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure);
+// With `as` other than Auto the file is read in that kanji code, which
+// becomes the detected one.
+ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure, KanjiCode as = KanjiCode::Auto);
 // What a save does to the document besides writing it: a save of its own
 // names it (path, title, nothing edited); the save question's save only
 // keeps the path, as the load or the close that follows decides the rest.
@@ -56,6 +59,10 @@ ErrorCode OpenFileByDialog(HWND window);
 ErrorCode SaveFileByDialog(HWND window, SaveNaming naming = NAME_DOCUMENT);
 // "VEXA Edit ! : " and the document's path.
 void ShowDocumentTitle(HWND window);
+// The codes a save would write now, in the status line's second part.
+void ShowSaveCodes();
+// The 開き直す items: enabled while the file last read is there.
+void RefreshReopenItems(HWND window);
 
 enum ConfirmResult {
     CONFIRM_PROCEED,         // not edited, answered No, or saved

@@ -47,3 +47,9 @@ const char* KeySoundFile(unsigned virtualKey, bool repeated)
         return "Sound1.WAV";
     }
 }
+
+void FormatSaveCodes(char* out, std::size_t size, KanjiCode kanji, LineBreakCode lineBreak, bool byteOrderMark)
+{
+    std::snprintf(out, size, "%s%s  %s", KanjiCodeMenuName(kanji),
+                  kanji == KanjiCode::UTF8 && byteOrderMark ? " BOM" : "", LineBreakCodeMenuName(lineBreak));
+}

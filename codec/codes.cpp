@@ -35,3 +35,29 @@ const char* LineBreakCodeName(LineBreakCode code)
     }
     return "?";
 }
+
+const char* KanjiCodeMenuName(KanjiCode code)
+{
+    switch (code) {
+    case KanjiCode::Auto: return "自動";
+    case KanjiCode::JIS: return "JIS";
+    case KanjiCode::EUC: return "EUC";
+    case KanjiCode::ShiftJIS: return "S-JIS";
+    case KanjiCode::UTF8: return "UTF-8";
+    case KanjiCode::UTF16: return "UTF-16";
+    case KanjiCode::UTF16BE: return "UTF-16BE";
+    }
+    return "?";
+}
+
+const char* LineBreakCodeMenuName(LineBreakCode code)
+{
+    switch (code) {
+    case LineBreakCode::Auto: return "自動";
+    case LineBreakCode::LfCr: return "LF CR";
+    case LineBreakCode::Cr: return "CR";
+    case LineBreakCode::Lf: return "LF";
+    case LineBreakCode::CrLf: return "CR LF";
+    }
+    return "?";
+}

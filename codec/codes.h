@@ -29,6 +29,10 @@ enum class LineBreakCode : std::int32_t {
 KanjiCode EffectiveKanjiCode(KanjiCode setting, KanjiCode detected);
 LineBreakCode EffectiveLineBreakCode(LineBreakCode setting, LineBreakCode detected);
 
+// The names the menus and boxes give the codes ("S-JIS", "UTF-16BE", ...).
+const char* KanjiCodeMenuName(KanjiCode code);
+const char* LineBreakCodeMenuName(LineBreakCode code);  // "CR LF", "LF", "CR", "LF CR"
+
 // Names used by the converter's report line ("JIS", "CrLf", ...).
 const char* KanjiCodeName(KanjiCode code);
 const char* LineBreakCodeName(LineBreakCode code);

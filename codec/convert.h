@@ -49,9 +49,10 @@ struct LoadNotes {
 // one, which the second zero of pass 1 makes room for. The new length goes
 // to *newLength when given; a UTF-8 text's byte-order mark and replaced
 // characters to *notes.
+// With `as` other than Auto, that code is read instead of the one detected.
 KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacity,
                              const ProgressSink* progress, std::size_t* newLength = nullptr,
-                             LoadNotes* notes = nullptr);
+                             LoadNotes* notes = nullptr, KanjiCode as = KanjiCode::Auto);
 
 // Load pass 2 with the kanji code already known, on a piece of a text (the
 // converter detects the code once and converts piece by piece): a UTF-8

@@ -166,10 +166,16 @@ LineBreakCode ConvertLineBreaksOnLoad(const char* data, std::size_t dataLength, 
 }
 
 KanjiCode ConvertKanjiOnLoad(char* text, std::size_t length, std::size_t capacity,
-                             const ProgressSink* progress, std::size_t* newLength, LoadNotes* notes)
+                             const ProgressSink* progress, std::size_t* newLength, LoadNotes* notes,
+                             KanjiCode as)
 {
     const std::size_t len = length < capacity ? length : capacity;
-    const KanjiCode code = capacity == 0 ? KanjiCode::JIS : DetectKanjiCodeOfLength(text, len);
+    if (capacity == 0) {
+        if (newLength)
+            *newLength = 0;
+        return as != KanjiCode::Auto ? as : KanjiCode::JIS;
+    }
+    const KanjiCode code = as != KanjiCode::Auto ? as : DetectKanjiCodeOfLength(text, len);
     if (code == KanjiCode::UTF8) {
         const bool mark = utf8::StartsWithByteOrderMark(text, len);
         if (notes)

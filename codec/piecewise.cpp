@@ -174,12 +174,17 @@ void PiecewiseConverter::Start(bool atEnd)
 {
     started_ = true;
     // UTF-16 by its mark, before anything else: its zero bytes are no end.
-    if (utf16::StartsWithByteOrderMark(raw_.data(), length_, &bigEndian_)) {
+    // Read as UTF-16, the text starts at once unless a mark of its order is there.
+    bool markBigEndian = false;
+    const bool marked = utf16::StartsWithByteOrderMark(raw_.data(), length_, &markBigEndian);
+    if (readAs_ == KanjiCode::Auto ? marked : IsUtf16(readAs_)) {
+        bigEndian_ = readAs_ == KanjiCode::Auto ? markBigEndian : readAs_ == KanjiCode::UTF16BE;
+        const std::size_t skip = marked && markBigEndian == bigEndian_ ? utf16::kByteOrderMarkLength : 0;
         isUtf16_ = true;
         kanji_ = bigEndian_ ? KanjiCode::UTF16BE : KanjiCode::UTF16;
         decided_ = true;
-        utf16_.assign(raw_.begin() + utf16::kByteOrderMarkLength, raw_.begin() + length_);
-        utf16Length_ = length_ - utf16::kByteOrderMarkLength;
+        utf16_.assign(raw_.begin() + static_cast<std::ptrdiff_t>(skip), raw_.begin() + static_cast<std::ptrdiff_t>(length_));
+        utf16Length_ = length_ - skip;
         length_ = 0;
         TakeUtf16(atEnd);
         return;
@@ -192,6 +197,11 @@ void PiecewiseConverter::Start(bool atEnd)
     }
     std::memmove(raw_.data(), raw_.data() + start, end - start);
     length_ = end - start;
+    if (readAs_ != KanjiCode::Auto && readAs_ != KanjiCode::UTF8) {
+        kanji_ = readAs_;
+        decided_ = true;
+        return;
+    }
     if (utf8::StartsWithByteOrderMark(raw_.data(), length_)) {
         std::memmove(raw_.data(), raw_.data() + utf8::kByteOrderMarkLength, length_ - utf8::kByteOrderMarkLength);
         length_ -= utf8::kByteOrderMarkLength;
@@ -200,7 +210,7 @@ void PiecewiseConverter::Start(bool atEnd)
         decided_ = true;
         return;
     }
-    if (hint_ == Hint::Utf8) {
+    if (hint_ == Hint::Utf8 || readAs_ == KanjiCode::UTF8) {
         kanji_ = KanjiCode::UTF8;
         decided_ = true;
         return;

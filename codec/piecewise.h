@@ -67,6 +67,10 @@ public:
     // a byte-order mark after it.
     static constexpr std::size_t kStartLength = 128 + utf8::kByteOrderMarkLength;
     void KnowUtf8(bool utf8) { hint_ = utf8 ? Hint::Utf8 : Hint::NotUtf8; }
+    // Reads the input in `code` instead of the one detected, as the editor's
+    // 開き直す does (Auto: detected); before Run. A byte-order mark of that
+    // code is still skipped.
+    void ReadAs(KanjiCode code) { readAs_ = code; }
 
     KanjiCode kanji() const { return kanji_; }
     // Characters that became 〓: on the way in (UTF-8 that Shift-JIS cannot
@@ -151,6 +155,7 @@ private:
     std::uint64_t replacedOnSave_ = 0;
     enum class Hint { None, Utf8, NotUtf8 } hint_ = Hint::None;
     KanjiCode kanji_ = KanjiCode::JIS;
+    KanjiCode readAs_ = KanjiCode::Auto;
     LineBreakCode lineBreak_ = LineBreakCode::CrLf;
     bool lineBreakKnown_ = false;
 };

@@ -52,16 +52,20 @@ bool SaveBufferSizes(std::uint64_t length, std::uint64_t growth, std::uint32_t* 
 bool SaveNeedsOutput(KanjiCode kanji) { return kanji != KanjiCode::ShiftJIS && kanji != KanjiCode::Auto; }
 
 LoadResult ConvertFileOnLoad(char* data, std::size_t dataLength, char* converted, std::size_t convertedCapacity,
-                             const PassObserver* observer)
+                             const PassObserver* observer, KanjiCode as)
 {
     LoadResult result{};
-    bool bigEndian = false;
-    const bool utf16 = utf16::StartsWithByteOrderMark(data, dataLength, &bigEndian);
+    bool markBigEndian = false;
+    const bool marked = utf16::StartsWithByteOrderMark(data, dataLength, &markBigEndian);
+    const bool utf16 = as == KanjiCode::Auto ? marked : IsUtf16(as);
+    const bool bigEndian = as == KanjiCode::Auto ? markBigEndian : as == KanjiCode::UTF16BE;
     if (utf16) {
+        // A mark of the order read is skipped; without one the text starts at once.
+        const std::size_t from = marked && markBigEndian == bigEndian ? utf16::kByteOrderMarkLength : 0;
         std::size_t consumed = 0;
         bool zero = false;
-        const std::size_t n = utf16::ToShiftJis(data, utf16::kByteOrderMarkLength, dataLength, bigEndian, true,
-                                                &consumed, &result.replaced, &zero);
+        const std::size_t n =
+            utf16::ToShiftJis(data, from, dataLength, bigEndian, true, &consumed, &result.replaced, &zero);
         result.leftOut = dataLength - consumed;
         dataLength = n;
     } else {
@@ -80,7 +84,7 @@ LoadResult ConvertFileOnLoad(char* data, std::size_t dataLength, char* converted
     } else {
         LoadNotes notes;
         result.kanji = ConvertKanjiOnLoad(converted, length, convertedCapacity, Begin(observer), &result.length,
-                                          &notes);
+                                          &notes, as);
         result.byteOrderMark = notes.byteOrderMark;
         result.replaced = notes.replaced;
     }

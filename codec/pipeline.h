@@ -41,9 +41,11 @@ struct LoadResult {
 // form in `converted`. A UTF-16 file is first turned into Shift-JIS in
 // `data` itself, before the line-break pass, whose zero byte would cut it;
 // `data` must have a byte to spare after the file's (the load flow gives
-// it 64).
+// it 64). A kanji code other than Auto in `as` is read instead of the one
+// detected (the line-break code is still detected, a byte-order mark of
+// that code still skipped).
 LoadResult ConvertFileOnLoad(char* data, std::size_t dataLength, char* converted, std::size_t convertedCapacity,
-                             const PassObserver* observer);
+                             const PassObserver* observer, KanjiCode as = KanjiCode::Auto);
 
 // Whether a save in `kanji` begins with a byte-order mark: UTF-16 always,
 // UTF-8 when the file loaded had one.

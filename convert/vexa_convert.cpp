@@ -31,7 +31,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: vexa-convert [--kanji=auto|sjis|euc|jis|utf8|utf16|utf16be] [--linebreak=auto|crlf|lf|cr|lfcr]\n"
+    "usage: vexa-convert [--from=auto|sjis|euc|jis|utf8|utf16|utf16be]\n"
+    "                    [--kanji=auto|sjis|euc|jis|utf8|utf16|utf16be] [--linebreak=auto|crlf|lf|cr|lfcr]\n"
     "                    INPUT OUTPUT\n"
     "\n"
     "Reads INPUT as VEXA Edit ! opens a file: its kanji code (Shift-JIS, EUC,\n"
@@ -40,7 +41,9 @@ const char kUsage[] =
     "CR LF. Then writes OUTPUT as the editor saves, in the codes given; auto (the\n"
     "default) keeps the codes detected in INPUT, and a UTF-8 byte-order mark read\n"
     "is written again. UTF-16 (little-endian) and utf16be are written behind a\n"
-    "byte-order mark.\n"
+    "byte-order mark. --from reads INPUT in the kanji code given instead of the\n"
+    "one detected, as the editor's reopen does (its byte-order mark is still\n"
+    "skipped; utf16 without one is little-endian).\n"
     "\n"
     "INPUT - reads standard input. Prints the detected codes as one line,\n"
     "kanji=... linebreak=..., on standard output, or on standard error when\n"
@@ -61,6 +64,7 @@ struct Options {
     std::size_t piece = 64 * 1024;  // bytes read at a time (--piece-size, for tests): a piece and its
                                     // converted forms stay in the second-level cache
     KanjiCode kanji = KanjiCode::Auto;
+    KanjiCode from = KanjiCode::Auto;  // --from: read as this code instead of detecting
     LineBreakCode lineBreak = LineBreakCode::Auto;
     const char* input = nullptr;
     const char* output = nullptr;
@@ -361,6 +365,7 @@ int Run(const Options& opt)
     const PiecewiseConverter::Input input{ReadFrom, in};
     if (!fromStdin)
         converter.KnowUtf8(utf8);
+    converter.ReadAs(opt.from);
     const PiecewiseConverter::Output output{WriteTo, out};
     int result = EC_SUCCESS;
     switch (converter.Run(input, output)) {
@@ -431,6 +436,9 @@ int main(int argc, char** argv)
         } else if (std::strncmp(a, "--kanji=", 8) == 0) {
             if (!ParseKanji(a + 8, &opt.kanji))
                 return std::fprintf(stderr, "vexa-convert: unknown kanji code '%s'\n", a + 8), 64;
+        } else if (std::strncmp(a, "--from=", 7) == 0) {
+            if (!ParseKanji(a + 7, &opt.from))
+                return std::fprintf(stderr, "vexa-convert: unknown kanji code '%s'\n", a + 7), 64;
         } else if (std::strncmp(a, "--linebreak=", 12) == 0) {
             if (!ParseLineBreak(a + 12, &opt.lineBreak))
                 return std::fprintf(stderr, "vexa-convert: unknown line break '%s'\n", a + 12), 64;

@@ -6,20 +6,33 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "app/error_text.h"
+#include "codec/codes.h"
 
 // Reads the file, converts it in two passes with a progress window each,
 // stores the detected codes in AppState and sets the text into the main pane.
 // The characters that became 〓 are counted in *replaced, and the bytes from
 // a zero byte on, which end the text, in *leftOut.
-ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced = nullptr, std::uint64_t* leftOut = nullptr);
+// With `as` other than Auto, the file is read in that kanji code instead
+// of the one detected.
+ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced = nullptr, std::uint64_t* leftOut = nullptr,
+                       KanjiCode as = KanjiCode::Auto);
+// Asked before a save writes anything, when `count` characters of the
+// text (`length` bytes, the first of them at byte `first`) have no place in
+// the code `kanji`: true to write them as 〓, false to write nothing.
+typedef bool (*PlacelessQuestion)(KanjiCode kanji, std::uint64_t count, const char* text, std::size_t length,
+                                  std::size_t first);
+
 // Converts the main pane's text to the save's codes and replaces the file
 // with it only once every byte is on disk. Through a symbolic link the file
 // it names is written; a file with other names is rewritten in place. The
-// characters that UTF-8 output holds as 〓 are counted in *replaced.
-ErrorCode SaveTextFile(const char* path, std::uint64_t* replaced = nullptr);
+// characters written as 〓 are counted in *replaced; when there are any,
+// `ask` (when given) is asked first, and EC_CANCELLED returned when it
+// says no.
+ErrorCode SaveTextFile(const char* path, std::uint64_t* replaced = nullptr, PlacelessQuestion ask = nullptr);
 // After a failed save that left the only complete copy of the new text in
 // a file of its own: that file's path; "" otherwise.
 const char* SaveKeptCopy();

@@ -132,7 +132,7 @@ bool ChooseFileToSave(char* file)
     return RunFileDialog(GetSaveFileNameA, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST, file);
 }
 
-ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced, std::uint64_t* leftOut)
+ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced, std::uint64_t* leftOut, KanjiCode as)
 {
     FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, NULL));
@@ -160,7 +160,10 @@ ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced, std::uint64_t*
 
     // The detected codes are the document's from here on, even when the
     // pane then refuses the text.
-    LoadResult loaded = ConvertFileOnLoad(raw.get(), size, converted.get(), convertedSize, ConversionProgressObserver());
+    LoadResult loaded =
+        ConvertFileOnLoad(raw.get(), size, converted.get(), convertedSize, ConversionProgressObserver(), as);
+    if (path != AppState.loadedPath)
+        lstrcpynA(AppState.loadedPath, path, sizeof AppState.loadedPath);
     AppState.detectedLineBreak = loaded.lineBreak;
     AppState.detectedKanji = loaded.kanji;
     AppState.detectedByteOrderMark = loaded.byteOrderMark;
@@ -177,8 +180,9 @@ ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced, std::uint64_t*
 // The save never touches the target until the whole output is on disk: both
 // passes run first, the bytes go to a temporary file in the target's folder,
 // and that file replaces the target only when every byte is written.
-ErrorCode SaveTextFile(const char* path, std::uint64_t* replacedChars)
+ErrorCode SaveTextFile(const char* path, std::uint64_t* replacedChars, PlacelessQuestion ask)
 {
+    keptCopy[0] = 0;
     const KanjiCode kanji = EffectiveKanjiCode(AppState.kanjiSetting, AppState.detectedKanji);
     const LineBreakCode lineBreak = EffectiveLineBreakCode(AppState.lineBreakSetting, AppState.detectedLineBreak);
     LRESULT length = SendMessageA(AppState.hwndEdit, WM_GETTEXTLENGTH, 0, 0);
@@ -191,6 +195,11 @@ ErrorCode SaveTextFile(const char* path, std::uint64_t* replacedChars)
     LRESULT got = SendMessageA(AppState.hwndEdit, WM_GETTEXT, textSize, reinterpret_cast<LPARAM>(text.get()));
     const std::size_t count = got > 0 && static_cast<std::uint32_t>(got) < textSize ? static_cast<std::size_t>(got) : 0;
     text.get()[count] = 0;
+    // What the code has no place for is asked about before anything is written.
+    std::size_t first = 0;
+    const std::uint64_t placeless = CountWithoutPlace(text.get(), count, kanji, &first);
+    if (placeless > 0 && ask && !ask(kanji, placeless, text.get(), count, first))
+        return EC_CANCELLED;
     // A lone CR written as LF CR needs room beyond the usual slack.
     std::size_t growth = LineBreakGrowthOnSave(text.get(), count, lineBreak);
     if (growth > 0) {
@@ -207,7 +216,6 @@ ErrorCode SaveTextFile(const char* path, std::uint64_t* replacedChars)
     if (replacedChars)
         *replacedChars = saved.replaced;
 
-    keptCopy[0] = 0;
     // The file a symbolic link names is the one written, beside itself; a
     // file with other names (hard links) is written in place below.
     char target[MAX_PATH];

@@ -17,3 +17,16 @@ inline std::string Hex(const std::string& bytes)
     }
     return out;
 }
+
+// Bytes from a hex dump such as "1B 24 42".
+inline std::string Unhex(const char* hex)
+{
+    std::string out;
+    unsigned v;
+    int n;
+    while (std::sscanf(hex, " %2x%n", &v, &n) == 1) {
+        out += static_cast<char>(v);
+        hex += n;
+    }
+    return out;
+}

@@ -75,8 +75,9 @@ TEST(ShiftJis, FourEucPairsAtOnceAgreeWithOneByOne)
             std::memcpy(&word, in, 8);
             // The user-defined rows F5-FE go one by one.
             ASSERT_EQ(euc::FromEuc4(word, &got), plainRows) << j1 << " " << j2;
-            if (plainRows)
+            if (plainRows) {
                 ASSERT_EQ(std::memcmp(&got, want, 8), 0) << j1 << " " << j2;
+            }
         }
     // Any byte outside A1-FE leaves the word to the byte-wise path.
     for (unsigned char odd : {0x00, 0x41, 0x7F, 0x80, 0xA0, 0xFF}) {

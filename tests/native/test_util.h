@@ -13,19 +13,6 @@
 
 using Bytes = std::string;
 
-// Bytes from a hex dump such as "1B 24 42".
-inline Bytes Unhex(const char* hex)
-{
-    Bytes out;
-    unsigned v;
-    int n;
-    while (std::sscanf(hex, " %2x%n", &v, &n) == 1) {
-        out += static_cast<char>(v);
-        hex += n;
-    }
-    return out;
-}
-
 // Records every advance, expanded, and how often the sink was called.
 struct RecordingSink {
     std::vector<int> advances;

@@ -716,3 +716,80 @@ TEST_F(FilesTest, Utf8DocumentSavesInEachOtherCode)
 }
 
 }  // namespace
+
+namespace {
+
+std::wstring Wide(const std::string& sjis)
+{
+    std::wstring w(sjis.size() + 1, L'\0');
+    w.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(932, 0, sjis.data(), static_cast<int>(sjis.size()), &w[0], static_cast<int>(w.size()))));
+    return w;
+}
+
+// 髙橋 山﨑 ⅰⅱ ￢ ∵ ①㈱ in their IBM and NEC codes and one user-defined
+// character, typed and saved through the Save dialog in EUC and in JIS:
+// the box asks first; No writes nothing and selects that character, Yes
+// writes 〓 in its place, and the file reopens as the same characters.
+TEST_F(FilesTest, CharactersACodeHasNoPlaceForAreAskedAboutFirst)
+{
+    Start();
+    HWND pane = AppState.hwndEdit;
+    SetFocus(pane);
+    Pump();
+    // 名前 first: a text that begins with 8F is detected as Shift-JIS.
+    const std::string typed = Unhex("96 BC 91 4F 20 FB FC 8B B4 20 8E 52 FA B1 20 FA 40 FA 41 20 FA 54 20 FA 5B 20 87 40 FA 58 20"
+                                    " F2 40 20 61");
+    for (std::size_t i = 0; i < typed.size(); ++i)
+        PostMessageA(pane, WM_CHAR, static_cast<unsigned char>(typed[i]), 1);
+    Pump();
+    const std::string text = PaneText(pane);
+    ASSERT_EQ(Wide(text), Wide(typed));  // the control may hold a twin of a code
+    const std::wstring saved = Wide(Unhex("96 BC 91 4F 20 FB FC 8B B4 20 8E 52 FA B1 20 FA 40 FA 41 20 FA 54 20 FA 5B 20 87 40 FA 58 20"
+                                          " 81 AC 20 61"));
+    const struct {
+        UINT item;
+        const char* name;
+    } codes[] = {{IDM_KANJI_EUC, "EUC"}, {IDM_KANJI_JIS, "JIS"}};
+    for (const auto& c : codes) {
+        SendMessageA(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(pane, EM_SETMODIFY, TRUE, 0);
+        Command(c.item);
+        const std::string path = TestFolder() + c.name + ".txt";
+        WriteFileBytes(path, "old\r\n");
+        Answerer no;
+        no.Type(path).Press(IDYES).Press(IDNO);  // overwrite, then the new box
+        Command(IDM_SAVE);
+        Pump();
+        EXPECT_EQ(no.unexpected, 0) << c.name;
+        ASSERT_EQ(no.boxes.size(), 2u) << c.name;
+        EXPECT_EQ(Hex(no.boxes[1].caption), Hex("ファイルの保存"));
+        EXPECT_NE(no.boxes[1].text.find("1 個"), std::string::npos) << no.boxes[1].text;
+        EXPECT_NE(no.boxes[1].text.find(c.name), std::string::npos) << no.boxes[1].text;
+        EXPECT_EQ(ReadFileBytes(path), "old\r\n") << c.name;
+        EXPECT_EQ(SendMessageA(pane, EM_GETMODIFY, 0, 0), 1) << c.name;
+        // The user-defined character is the 20th, at byte 31, whichever the pane counts.
+        DWORD s = 0, e = 0;
+        SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+        EXPECT_TRUE((s == 19 && e == 20) || (s == 31 && e == 33)) << c.name << " " << s << "-" << e;
+
+        Answerer yes;
+        yes.Type(path).Press(IDYES).Press(IDYES);
+        Command(IDM_SAVE);
+        Pump();
+        EXPECT_EQ(yes.unexpected, 0) << c.name;
+        const std::string written = ReadFileBytes(path);
+        EXPECT_NE(written, "old\r\n") << c.name;
+        if (c.item == IDM_KANJI_JIS) {
+            for (char b : written) {
+                ASSERT_LT(static_cast<unsigned char>(b), 0x80u) << Hex(written);
+            }
+        }
+        EXPECT_EQ(SendMessageA(pane, EM_GETMODIFY, 0, 0), 0) << c.name;
+        ASSERT_EQ(OpenDocument(main_, path.c_str(), true), EC_SUCCESS);
+        EXPECT_EQ(Wide(PaneText(pane)), saved) << c.name << ": " << Hex(PaneText(pane));
+        EXPECT_STREQ(AppState.filePath, path.c_str());
+    }
+}
+
+}  // namespace
