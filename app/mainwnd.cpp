@@ -65,6 +65,7 @@ void OnCreate(HWND window)
         lstrcpyA(AppState.filePath, kNewDocumentName);
     }
     ShowDocumentTitle(window);
+    RefreshReopenItems(window);
     CheckMenuItem(GetMenu(window), IDM_KANJI_AUTO, MF_BYCOMMAND | MF_CHECKED);
     CheckMenuItem(GetMenu(window), IDM_LB_AUTO, MF_BYCOMMAND | MF_CHECKED);
 }

@@ -203,5 +203,26 @@ utf16_like_iconv() {
 }
 check "utf16: as iconv writes it with a mark, and back unchanged under auto" utf16_like_iconv
 
+# --from reads a file the detection misreads in the code named: the text
+# is what iconv reads, and auto writes the file back byte for byte.
+printf '\261\262\263\212\277\216\232\n' >"$T/kana-first.sjis"    # ｱｲｳ漢字: taken for EUC
+printf '\216\261\264\301\273\372\n' >"$T/kana-first.euc"          # ｱ漢字: taken for Shift-JIS
+printf '\320\237\321\200\320\270\320\262\320\265\321\202 \320\274\320\270\321\200\n' >"$T/cyrillic.utf8"
+printf '\346\274\242\345\255\227\n' | iconv -f UTF-8 -t UTF-16LE >"$T/nomark.utf16"
+reads_as() {  # file from iconv-code report
+    [ "$("$CONVERT" --from="$2" --kanji=utf8 "$1" "$T/as.utf8")" = "$4" ] &&
+    iconv -f "$3" -t UTF-8 "$1" | cmp -s - "$T/as.utf8" &&
+    "$CONVERT" --from="$2" "$1" "$T/as.back" >/dev/null && cmp -s "$1" "$T/as.back"
+}
+check "--from=sjis: katakana first" reads_as "$T/kana-first.sjis" sjis CP932 "kanji=ShiftJIS linebreak=Lf"
+check "--from=euc: a single shift first" reads_as "$T/kana-first.euc" euc EUC-JP-MS "kanji=EUC linebreak=Lf"
+check "--from=utf8: Cyrillic" reads_as "$T/cyrillic.utf8" utf8 UTF-8 "kanji=UTF8 linebreak=Lf"
+utf16_without_mark() {
+    [ "$("$CONVERT" --from=utf16 --kanji=sjis "$T/nomark.utf16" "$T/nomark.sjis")" = "kanji=UTF16 linebreak=Lf" ] &&
+    iconv -f UTF-16LE -t CP932 "$T/nomark.utf16" | cmp -s - "$T/nomark.sjis"
+}
+check "--from=utf16: no mark, read whole" utf16_without_mark
+check "--from: an unknown code is a usage error" sh -c "'$CONVERT' --from=latin1 '$T/nomark.utf16' '$T/x' 2>/dev/null; [ \$? -eq 64 ]"
+
 echo "$passes passed, $fails failed"
 [ $fails -eq 0 ]

@@ -164,6 +164,27 @@ TEST(Status, HugeNumbersAreCutInsideTheBuffer)
     EXPECT_EQ(std::string(out).substr(0, 18), "KeyCode = FFFFFFFF");
 }
 
+// The status line's second part names the codes by their menu names.
+TEST(Status, SaveCodes)
+{
+    const struct {
+        KanjiCode kanji;
+        LineBreakCode lineBreak;
+        bool mark;
+        const char* text;
+    } cases[] = {
+        {KanjiCode::ShiftJIS, LineBreakCode::CrLf, false, "S-JIS  CR LF"}, {KanjiCode::EUC, LineBreakCode::Lf, false, "EUC  LF"},
+        {KanjiCode::JIS, LineBreakCode::Cr, false, "JIS  CR"},             {KanjiCode::UTF8, LineBreakCode::LfCr, false, "UTF-8  LF CR"},
+        {KanjiCode::UTF8, LineBreakCode::Lf, true, "UTF-8 BOM  LF"},        {KanjiCode::UTF16, LineBreakCode::CrLf, true, "UTF-16  CR LF"},
+        {KanjiCode::UTF16BE, LineBreakCode::Lf, true, "UTF-16BE  LF"},
+    };
+    for (const auto& c : cases) {
+        char text[40];
+        FormatSaveCodes(text, sizeof text, c.kanji, c.lineBreak, c.mark);
+        EXPECT_STREQ(text, c.text);
+    }
+}
+
 TEST(KeySounds, Table)
 {
     const struct {

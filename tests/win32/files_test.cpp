@@ -2,6 +2,7 @@
 // every way a user has: the command line, a drop, the Open and Save
 // commands with their dialogs; and the failures a user meets.
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -790,6 +791,91 @@ TEST_F(FilesTest, CharactersACodeHasNoPlaceForAreAskedAboutFirst)
         EXPECT_EQ(Wide(PaneText(pane)), saved) << c.name << ": " << Hex(PaneText(pane));
         EXPECT_STREQ(AppState.filePath, path.c_str());
     }
+}
+
+}  // namespace
+
+namespace {
+
+std::string StatusCodes()
+{
+    char text[64] = "";
+    SendMessageA(AppState.hwndStatus, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Files the detection misreads, read right after 開き直す in their code and
+// written back byte for byte under 自動; the status line names the codes a
+// save would write after each step.
+TEST_F(FilesTest, ReopenInANamedCodeReadsWhatDetectionMisread)
+{
+    Start();
+    EXPECT_TRUE(MenuGrayed(IDM_REOPEN_AUTO));  // no file read yet
+    EXPECT_TRUE(MenuGrayed(IDM_REOPEN_SJIS));
+    EXPECT_EQ(StatusCodes(), "S-JIS  CR LF");
+    const std::string folder = TestFolder();
+    const struct {
+        const char* name;
+        const char* fileHex;
+        UINT item;
+        const char* detected;  // the codes shown after the first open
+        const char* reopened;
+        const char* textHex;   // the text read in the right code
+    } cases[] = {
+        {"kana-first.txt", "B1 B2 B3 8A BF 8E 9A 0A", IDM_REOPEN_SJIS, "EUC  LF", "S-JIS  LF", "B1 B2 B3 8A BF 8E 9A 0D 0A"},
+        {"single-shift-first.txt", "8E B1 B4 C1 BB FA 0A", IDM_REOPEN_EUC, "S-JIS  LF", "EUC  LF", "B1 8A BF 8E 9A 0D 0A"},
+        {"cyrillic.txt", "D0 9F D1 80 D0 B8 D0 B2 D0 B5 D1 82 20 D0 BC D0 B8 D1 80 0A", IDM_REOPEN_UTF8, "S-JIS  LF",
+         "UTF-8  LF", "84 50 84 82 84 79 84 72 84 75 84 84 20 84 7D 84 79 84 82 0D 0A"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = folder + c.name, file = Unhex(c.fileHex);
+        WriteFileBytes(path, file);
+        ASSERT_EQ(OpenDocument(main_, path.c_str(), true), EC_SUCCESS);
+        EXPECT_EQ(StatusCodes(), c.detected) << c.name;
+        EXPECT_FALSE(MenuGrayed(c.item)) << c.name;
+        // Edited: the save question comes first (No: the edit is dropped).
+        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+        Answerer answers;
+        answers.Press(IDNO);
+        Command(c.item);
+        Pump();
+        ASSERT_EQ(answers.boxes.size(), 1u) << c.name;
+        EXPECT_EQ(Hex(answers.boxes[0].caption), Hex("テキストが編集されています。"));
+        EXPECT_EQ(Hex(PaneText(AppState.hwndEdit)), c.textHex) << c.name;
+        EXPECT_EQ(StatusCodes(), c.reopened) << c.name;
+        EXPECT_STREQ(AppState.filePath, path.c_str());
+        ASSERT_EQ(SaveDocument(main_, path.c_str()), EC_SUCCESS);
+        EXPECT_EQ(Hex(ReadFileBytes(path)), Hex(file)) << c.name;
+    }
+    // A menu setting changes what a save would write, and the status says so.
+    Command(IDM_KANJI_JIS);
+    Command(IDM_LB_MAC);
+    EXPECT_EQ(StatusCodes(), "JIS  CR");
+    Command(IDM_KANJI_AUTO);
+    Command(IDM_LB_AUTO);
+    EXPECT_EQ(StatusCodes(), "UTF-8  LF");
+
+    // UTF-16 without a mark is full of zero bytes: a box, NewFile.txt; read
+    // as UTF-16 it is whole and takes its name again.
+    const std::string path = folder + "nomark.txt";
+    WriteFileBytes(path, Unhex("22 6F 57 5B 0A 00"));
+    Answerer zero;
+    zero.Press(IDOK);
+    ASSERT_EQ(OpenDocument(main_, path.c_str(), true), EC_SUCCESS);
+    EXPECT_EQ(zero.boxes.size(), 1u);
+    EXPECT_STREQ(AppState.filePath, "NewFile.txt");
+    Answerer none;
+    Command(IDM_REOPEN_UTF16);
+    Pump();
+    EXPECT_TRUE(none.boxes.empty());
+    EXPECT_EQ(Hex(PaneText(AppState.hwndEdit)), "8A BF 8E 9A 0D 0A");
+    EXPECT_STREQ(AppState.filePath, path.c_str());
+    EXPECT_EQ(StatusCodes(), "UTF-16  LF");
+
+    // The file gone: the items are disabled when the menu opens.
+    DeleteFileA(path.c_str());
+    SendMessageA(main_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(GetMenu(main_), 0)), 0);
+    EXPECT_TRUE(MenuGrayed(IDM_REOPEN_UTF16));
 }
 
 }  // namespace
