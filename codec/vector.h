@@ -8,7 +8,10 @@
 #define VEXA_SSE2 1
 #endif
 
-// SSSE3 is chosen at run time where the processor has it, on both x86 kinds.
-#if (defined(__x86_64__) || defined(__i386__)) && !defined(VEXA_NO_VECTOR)
+// SSSE3 is chosen at run time where the processor has it, on x86-64. Not
+// on 32-bit x86: Windows starts threads and window procedures there on
+// stacks aligned to four bytes, and the compiler folds stack values into
+// instructions that need sixteen (the converter's helper thread crashed).
+#if defined(__x86_64__) && !defined(VEXA_NO_VECTOR)
 #define VEXA_SSSE3_AT_RUN_TIME 1
 #endif
