@@ -219,6 +219,53 @@ void PiecewiseConverter::Start(bool atEnd)
     Decide();
 }
 
+// Reads `in` from its start to the end of its text, giving `feed` each
+// part of it held (after a MacBinary header, up to a zero byte) and keeping
+// none, until `feed` says it has its answer. False when the text turned out
+// to be UTF-16 or UTF-8 by a mark, or the input failed.
+template <typename Feed>
+bool PiecewiseConverter::ScoutText(const Input& in, Feed feed)
+{
+    KnowUtf8(false);
+    bool atEnd = false;
+    while (!atEnd) {
+        if (!Read(in, kScoutPieces * piece_, &atEnd))
+            return false;  // the run that follows meets the same failure
+        if (!StartWhenReady(atEnd))
+            continue;
+        if (decided_)
+            return false;
+        const bool done = feed(raw_.data(), length_);
+        length_ = 0;
+        if (done)
+            break;
+    }
+    return true;
+}
+
+bool PiecewiseConverter::ScoutLegacy(const Input& in, KanjiCode* code)
+{
+    *code = KanjiCode::Auto;
+    if (!ScoutText(in, [this](const char* text, std::size_t length) {
+            legacy_.Feed(text, length);
+            return legacy_.Done();
+        }))
+        return true;
+    const bool ask = legacy_.Finish();
+    *code = legacy_.Resolve();
+    return !ask;
+}
+
+bool PiecewiseConverter::ScoutShiftJis(const Input& in)
+{
+    ShiftJisChecker checker;
+    ScoutText(in, [&checker](const char* text, std::size_t length) {
+        checker.Feed(text, length);
+        return false;
+    });
+    return checker.Finish();
+}
+
 bool PiecewiseConverter::ScoutUtf8(const Input& in)
 {
     bool utf8 = false;
@@ -357,9 +404,10 @@ void PiecewiseConverter::Decide()
         utf8Wide_ |= check.wide;
         notUtf8_ = check.invalid;
     }
-    if (notUtf8_) {
-        kanji_ = DetectLegacyKanjiCode(raw_.data(), length_);
-        decided_ = kanji_ != KanjiCode::JIS;
+    // Not UTF-8: the whole text decides, as scouted, or at its end.
+    if (notUtf8_ && legacyHint_ != KanjiCode::Auto) {
+        kanji_ = legacyHint_;
+        decided_ = true;
     }
 }
 

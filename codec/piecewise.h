@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "codec/codes.h"
+#include "codec/detect.h"
 #include "codec/pipeline.h"
 #include "codec/utf8.h"
 
@@ -67,6 +68,19 @@ public:
     // a byte-order mark after it.
     static constexpr std::size_t kStartLength = 128 + utf8::kByteOrderMarkLength;
     void KnowUtf8(bool utf8) { hint_ = utf8 ? Hint::Utf8 : Hint::NotUtf8; }
+    // A text that is not UTF-8 is JIS, EUC or Shift-JIS by the whole of it
+    // (DetectLegacyKanjiCode), so Run holds such a text until its end, as
+    // it holds one that may be UTF-8. A file is asked first instead: on a
+    // converter of its own, after KnowUtf8(false), ScoutLegacy reads it
+    // from its start, holding nothing, and gives the code; where that waits
+    // on whether the whole text is Shift-JIS it returns false, and the
+    // answer is ResolveLegacy(ScoutShiftJis on a third converter, reading
+    // the file from its start again). The converter that then runs is told
+    // with KnowLegacy.
+    bool ScoutLegacy(const Input& in, KanjiCode* code);
+    bool ScoutShiftJis(const Input& in);
+    KanjiCode ResolveLegacy(bool shiftJisText) const { return legacy_.Resolve(shiftJisText); }
+    void KnowLegacy(KanjiCode code) { legacyHint_ = code; }
     // Reads the input in `code` instead of the one detected, as the editor's
     // 開き直す does (Auto: detected); before Run. A byte-order mark of that
     // code is still skipped.
@@ -104,6 +118,8 @@ private:
 
     bool Read(const Input& in, std::size_t want, bool* atEnd);
     bool ScoutPart(const Input& in, bool* utf8);
+    template <typename Feed>
+    bool ScoutText(const Input& in, Feed feed);
     bool StartWhenReady(bool atEnd);
     void Start(bool atEnd);
     void TakeUtf16(bool last);
@@ -156,6 +172,8 @@ private:
     enum class Hint { None, Utf8, NotUtf8 } hint_ = Hint::None;
     KanjiCode kanji_ = KanjiCode::JIS;
     KanjiCode readAs_ = KanjiCode::Auto;
+    KanjiCode legacyHint_ = KanjiCode::Auto;  // KnowLegacy's code; Auto: not known
+    LegacyDetector legacy_;
     LineBreakCode lineBreak_ = LineBreakCode::CrLf;
     bool lineBreakKnown_ = false;
 };

@@ -272,6 +272,7 @@ int Run(const Options& opt)
     std::FILE* in = stdin;
     std::int64_t size = -1;
     bool utf8 = false;
+    KanjiCode legacyCode = KanjiCode::Auto;  // a file's code when it is not UTF-8
     if (fromStdin) {
 #ifdef _WIN32
         _setmode(_fileno(stdin), _O_BINARY);
@@ -317,7 +318,19 @@ int Run(const Options& opt)
         } else {
             utf8 = scout.ScoutUtf8({ReadFrom, in});
         }
-        if (!Seek(in, 0)) {
+        // Not UTF-8: JIS, EUC or Shift-JIS by the whole text, read once
+        // more (twice where Shift-JIS must be read throughout).
+        bool seeked = Seek(in, 0);
+        if (seeked && !utf8 && opt.from == KanjiCode::Auto) {
+            PiecewiseConverter legacy(opt.kanji, opt.lineBreak, opt.piece);
+            if (!legacy.ScoutLegacy({ReadFrom, in}, &legacyCode)) {
+                PiecewiseConverter shiftJis(opt.kanji, opt.lineBreak, opt.piece);
+                seeked = Seek(in, 0);
+                legacyCode = legacy.ResolveLegacy(seeked && shiftJis.ScoutShiftJis({ReadFrom, in}));
+            }
+            seeked = seeked && Seek(in, 0);
+        }
+        if (!seeked) {
             std::string why = SystemErrorText(errno);
             std::fclose(in);
             return Fail(opt.input, why.c_str(), EC_IO_COUNT);
@@ -366,6 +379,7 @@ int Run(const Options& opt)
     if (!fromStdin)
         converter.KnowUtf8(utf8);
     converter.ReadAs(opt.from);
+    converter.KnowLegacy(legacyCode);
     const PiecewiseConverter::Output output{WriteTo, out};
     int result = EC_SUCCESS;
     switch (converter.Run(input, output)) {

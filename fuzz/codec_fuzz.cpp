@@ -151,9 +151,19 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
     PiecewiseConverter scout(kanjiSetting, lineBreakSetting, piece);
     const bool utf8 = scout.ScoutUtf8({&Memory::Read, &first});
     Check(utf8 == (loaded.kanji == KanjiCode::UTF8));
+    // Not UTF-8: the code of the whole text, scouted without holding it.
+    KanjiCode legacyCode = KanjiCode::Auto;
+    if (!utf8) {
+        Memory legacyInput{file.data(), file.size()}, shiftJisInput{file.data(), file.size()};
+        PiecewiseConverter legacy(kanjiSetting, lineBreakSetting, piece), shiftJis(kanjiSetting, lineBreakSetting, piece);
+        if (!legacy.ScoutLegacy({&Memory::Read, &legacyInput}, &legacyCode))
+            legacyCode = legacy.ResolveLegacy(shiftJis.ScoutShiftJis({&Memory::Read, &shiftJisInput}));
+        Check(legacyCode == (IsUtf16(loaded.kanji) ? KanjiCode::Auto : loaded.kanji));
+    }
     std::string streamed;
     PiecewiseConverter told(kanjiSetting, lineBreakSetting, piece);
     told.KnowUtf8(utf8);
+    told.KnowLegacy(legacyCode);
     Check(told.Run({&Memory::Read, &again}, {&Memory::Write, &streamed}) == PiecewiseConverter::Done);
     Check(streamed == s2.text && told.kanji() == loaded.kanji && told.replaced() == converter.replaced());
 
@@ -174,6 +184,7 @@ void CheckAgainstReference(const std::string& file, KanjiCode kanjiSetting, Line
     PiecewiseConverter both(kanjiSetting, lineBreakSetting, piece);
     both.UseHelper(helper);
     both.KnowUtf8(utf8);
+    both.KnowLegacy(legacyCode);
     Check(both.Run({&Memory::Read, &third}, {&Memory::Write, &helped}) == PiecewiseConverter::Done);
     Check(helped == s2.text && both.kanji() == loaded.kanji && both.lineBreak() == loaded.lineBreak &&
           both.replaced() == converter.replaced() && both.leftOut() == leftOut && both.bytesRead() == file.size());

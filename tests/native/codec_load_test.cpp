@@ -64,7 +64,7 @@ const std::vector<LoadCase>& LoadCases()
         {"EUC 8F: IBM extension", Unhex("A4 A2 8F F3 F3 61"), "82 A0 FA 40 61", LineBreakCode::CrLf, KanjiCode::EUC},
         {"EUC 8F: user-defined area", Unhex("A4 A2 8F F5 A1"), "82 A0 F5 40", LineBreakCode::CrLf, KanjiCode::EUC},
         {"EUC 8F without a place in code page 932", Unhex("A4 A2 8F B0 A1 61"), "82 A0 81 AC 61", LineBreakCode::CrLf, KanjiCode::EUC},
-        {"single shift first reads as Shift-JIS", Unhex("8E B1 61"), "8E B1 61", LineBreakCode::CrLf, KanjiCode::ShiftJIS},
+        {"single shift first, all of it EUC", Unhex("8E B1 61"), "B1 61", LineBreakCode::CrLf, KanjiCode::EUC},
         {"EUC with escapes obeyed", Unhex("A4 A2 1B 24 42 30 21"), "82 A0 88 9F", LineBreakCode::CrLf, KanjiCode::EUC},
         {"Shift-JIS kept byte for byte", Unhex("82 A0 0A 88 9F 5C"), "82 A0 0D 0A 88 9F 5C", LineBreakCode::Lf, KanjiCode::ShiftJIS},
         {"EUC with LF CR", Unhex("B4 C1 0A 0D"), "8A BF 0D 0A", LineBreakCode::LfCr, KanjiCode::EUC},

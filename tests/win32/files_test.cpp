@@ -822,8 +822,13 @@ TEST_F(FilesTest, ReopenInANamedCodeReadsWhatDetectionMisread)
         const char* reopened;
         const char* textHex;   // the text read in the right code
     } cases[] = {
-        {"kana-first.txt", "B1 B2 B3 8A BF 8E 9A 0A", IDM_REOPEN_SJIS, "EUC  LF", "S-JIS  LF", "B1 B2 B3 8A BF 8E 9A 0D 0A"},
-        {"single-shift-first.txt", "8E B1 B4 C1 BB FA 0A", IDM_REOPEN_EUC, "S-JIS  LF", "EUC  LF", "B1 8A BF 8E 9A 0D 0A"},
+        // Half-width katakana alone read both ways; the first pair says EUC.
+        {"kana-only.txt", "B1 B2 B3 0A", IDM_REOPEN_SJIS, "EUC  LF", "S-JIS  LF", "B1 B2 B3 0D 0A"},
+        // The first answers that the whole text corrects: EUC by the
+        // katakana pair, but 8A is no EUC byte; Shift-JIS by 8E B1, but all
+        // of it is EUC.
+        {"kana-first.txt", "B1 B2 B3 8A BF 8E 9A 0A", IDM_REOPEN_SJIS, "S-JIS  LF", "S-JIS  LF", "B1 B2 B3 8A BF 8E 9A 0D 0A"},
+        {"single-shift-first.txt", "8E B1 B4 C1 BB FA 0A", IDM_REOPEN_EUC, "EUC  LF", "EUC  LF", "B1 8A BF 8E 9A 0D 0A"},
         {"cyrillic.txt", "D0 9F D1 80 D0 B8 D0 B2 D0 B5 D1 82 20 D0 BC D0 B8 D1 80 0A", IDM_REOPEN_UTF8, "S-JIS  LF",
          "UTF-8  LF", "84 50 84 82 84 79 84 72 84 75 84 84 20 84 7D 84 79 84 82 0D 0A"},
     };
