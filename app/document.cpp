@@ -81,6 +81,11 @@ ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure, KanjiC
     // reported here, and the load still counts.
     if (AppState.splitOn)
         SyncPanesOrReport(window, ID_EDIT_MAIN);
+    // Nothing from before the load is left to undo, in either pane (the
+    // second pane's copy replaces only what changed, and keeps its buffer).
+    SendMessageA(AppState.hwndEdit, EM_EMPTYUNDOBUFFER, 0, 0);
+    if (AppState.splitOn)
+        SendMessageA(AppState.hwndEditSub, EM_EMPTYUNDOBUFFER, 0, 0);
     if (replaced == 0 && leftOut == 0) {
         NameDocument(window, path);
         return EC_SUCCESS;

@@ -119,8 +119,8 @@ void EnableCommand(HMENU menu, UINT id, bool enabled)
     EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
 }
 
-// A pane paints: the Edit menu follows the active pane, then the colours.
-HBRUSH OnCtlColorEdit(HWND window, HDC dc)
+// The Edit menu follows the active pane and the clipboard.
+void RefreshEditMenu(HWND window)
 {
     HMENU menu = GetMenu(window);
     HWND active = AppState.hwndActiveEdit;
@@ -131,6 +131,12 @@ HBRUSH OnCtlColorEdit(HWND window, HDC dc)
     EnableCommand(menu, IDM_COPY, selected);
     EnableCommand(menu, IDM_CUT, selected);
     EnableCommand(menu, IDM_PASTE, IsClipboardFormatAvailable(CF_TEXT) == TRUE);
+}
+
+// A pane paints: the Edit menu is refreshed, then the colours.
+HBRUSH OnCtlColorEdit(HWND window, HDC dc)
+{
+    RefreshEditMenu(window);
     DrawMenuBar(window);
     SetBkColor(dc, kPaneBackground);
     SetTextColor(dc, kPaneText);
@@ -342,8 +348,12 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
         OnCommand(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
-    case WM_INITMENUPOPUP:
-        // The file last read may have gone since.
+    case WM_INITMENU:
+        // Sent when a menu opens, and by the accelerator translation before
+        // it looks at an item's state (on Windows and under Wine alike): the
+        // clipboard may have been filled, the file last read removed, since
+        // the panes last painted.
+        RefreshEditMenu(window);
         RefreshReopenItems(window);
         break;
     }

@@ -303,3 +303,55 @@ TEST_F(CommandsTest, JapaneseTypedThroughAnInputMethodArrivesWhole)
 }
 
 }  // namespace
+
+namespace {
+
+// Text put on the clipboard after the panes last painted: Ctrl+V pastes it
+// all the same, as the accelerator's item is brought up to date first.
+TEST_F(CommandsTest, PasteTakesTextThatCameAfterTheLastPaint)
+{
+    Start();
+    OpenClipboard(main_);
+    EmptyClipboard();
+    CloseClipboard();
+    HWND pane = AppState.hwndEdit;
+    SetFocus(pane);
+    InvalidateRect(pane, NULL, TRUE);  // the pane paints with nothing to paste
+    UpdateWindow(pane);
+    Pump();
+    ASSERT_TRUE(MenuGrayed(IDM_PASTE));
+    SetClipboardText(main_, "pasted");
+    ASSERT_TRUE(MenuGrayed(IDM_PASTE));  // nothing has painted since
+    TypeChar(pane, 0x16);                 // Ctrl+V
+    EXPECT_EQ(PaneText(pane), "pasted");
+}
+
+// After an open of the same text in a split window, neither pane has
+// anything to undo: the paste made in the second pane before stays.
+TEST_F(CommandsTest, AfterAnOpenNeitherPaneHasAnythingToUndo)
+{
+    Start();
+    const std::string path = TestFolder() + "undo.txt";
+    WriteFileBytes(path, "hello\r\n");
+    ASSERT_EQ(OpenDocument(main_, path.c_str(), true), EC_SUCCESS);
+    Command(IDM_SPLIT);
+    Pump();
+    HWND sub = AppState.hwndEditSub;
+    SetFocus(sub);
+    Pump();
+    SendMessageA(sub, EM_SETSEL, 0, 0);
+    SetClipboardText(main_, "J");
+    TypeChar(sub, 0x16);  // a paste in the second pane
+    ASSERT_EQ(PaneText(AppState.hwndEdit), "Jhello\r\n");
+    ASSERT_EQ(SaveDocument(main_, path.c_str()), EC_SUCCESS);
+    ASSERT_EQ(OpenDocument(main_, path.c_str(), true), EC_SUCCESS);
+    Pump();
+    EXPECT_EQ(SendMessageA(sub, EM_CANUNDO, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_CANUNDO, 0, 0), 0);
+    TypeChar(sub, 0x1A);  // Ctrl+Z in the second pane
+    EXPECT_EQ(PaneText(sub), "Jhello\r\n");
+    EXPECT_EQ(PaneText(AppState.hwndEdit), "Jhello\r\n");
+    EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 0);
+}
+
+}  // namespace

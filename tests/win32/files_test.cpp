@@ -879,7 +879,7 @@ TEST_F(FilesTest, ReopenInANamedCodeReadsWhatDetectionMisread)
 
     // The file gone: the items are disabled when the menu opens.
     DeleteFileA(path.c_str());
-    SendMessageA(main_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(GetMenu(main_), 0)), 0);
+    SendMessageA(main_, WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(main_)), 0);
     EXPECT_TRUE(MenuGrayed(IDM_REOPEN_UTF16));
 }
 
