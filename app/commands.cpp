@@ -117,8 +117,8 @@ void OnPaneNotification(HWND window, int id, int code, HWND pane)
 {
     if (code == EN_ERRSPACE)
         ShowErrorBox(window, EC_TEXT_FULL, "システム中の問題");
-    if (code == EN_CHANGE && AppState.splitOn)
-        SyncPanesOrReport(window, id);
+    if (code == EN_CHANGE)
+        NoteChangeOrReport(window, id);
     if (code == EN_MAXTEXT)
         ShowErrorBox(window, EC_TEXT_FULL, "上限容量の問題");
     if (code == EN_SETFOCUS)
@@ -134,9 +134,16 @@ void OnCommand(HWND window, int id, int code, HWND control)
     case IDM_SAVE: SaveFileByDialog(window); break;
     case IDM_EXIT: OnExit(window); break;
     case IDM_COPY: SendMessageA(AppState.hwndActiveEdit, WM_COPY, 0, 0); break;
-    case IDM_PASTE: SendMessageA(AppState.hwndActiveEdit, WM_PASTE, 0, 0); break;
-    case IDM_CUT: SendMessageA(AppState.hwndActiveEdit, WM_CUT, 0, 0); break;
-    case IDM_UNDO: SendMessageA(AppState.hwndActiveEdit, EM_UNDO, 0, 0); break;
+    case IDM_PASTE:
+        NoteNoTyping();
+        SendMessageA(AppState.hwndActiveEdit, WM_PASTE, 0, 0);
+        break;
+    case IDM_CUT:
+        NoteNoTyping();
+        SendMessageA(AppState.hwndActiveEdit, WM_CUT, 0, 0);
+        break;
+    case IDM_UNDO: StepHistory(false); break;
+    case IDM_REDO: StepHistory(true); break;
     case IDM_SELECTALL: SendMessageA(AppState.hwndEdit, EM_SETSEL, 0, -1); break;
     case IDM_FIND: OnFind(window); break;
     case IDM_SOUND: OnSound(window); break;

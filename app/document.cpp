@@ -81,8 +81,9 @@ ErrorCode OpenDocument(HWND window, const char* path, bool reportFailure, KanjiC
     // reported here, and the load still counts.
     if (AppState.splitOn)
         SyncPanesOrReport(window, ID_EDIT_MAIN);
-    // Nothing from before the load is left to undo, in either pane (the
-    // second pane's copy replaces only what changed, and keeps its buffer).
+    // A new history, and nothing from before the load left in the panes'
+    // own undo (the second pane's copy replaces only what changed).
+    ResetHistory();
     SendMessageA(AppState.hwndEdit, EM_EMPTYUNDOBUFFER, 0, 0);
     if (AppState.splitOn)
         SendMessageA(AppState.hwndEditSub, EM_EMPTYUNDOBUFFER, 0, 0);
@@ -112,6 +113,7 @@ ErrorCode SaveDocument(HWND window, const char* path, SaveNaming naming)
     std::uint64_t replaced = 0;
     ErrorCode result = SaveTextFile(path, &replaced, AskToWritePlaceless);
     if (result == EC_SUCCESS) {
+        MarkDocumentSaved();
         if (naming == NAME_DOCUMENT)
             NameDocument(window, path);
         else if (path != AppState.filePath)

@@ -85,10 +85,16 @@ LRESULT CALLBACK EditHookProc(int code, WPARAM wParam, LPARAM lParam)
             if (const char* file = KeySoundFile(static_cast<unsigned>(msg->wParam), repeated))
                 PlayKeySound(file, NULL, SND_FILENAME | SND_ASYNC);
         }
+        // A key that moves the caret ends a run of typing in the history.
+        if ((msg->wParam >= VK_PRIOR && msg->wParam <= VK_DOWN))
+            SealHistory();
+        UpdateStatus(msg);
+        return 1;
+    case WM_LBUTTONDOWN:
+        SealHistory();  // so does a click
         UpdateStatus(msg);
         return 1;
     case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
         UpdateStatus(msg);
         return 1;
     default:

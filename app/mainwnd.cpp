@@ -65,6 +65,7 @@ void OnCreate(HWND window)
         lstrcpyA(AppState.filePath, kNewDocumentName);
     }
     ShowDocumentTitle(window);
+    ResetHistory();
     RefreshReopenItems(window);
     CheckMenuItem(GetMenu(window), IDM_KANJI_AUTO, MF_BYCOMMAND | MF_CHECKED);
     CheckMenuItem(GetMenu(window), IDM_LB_AUTO, MF_BYCOMMAND | MF_CHECKED);
@@ -124,7 +125,8 @@ void RefreshEditMenu(HWND window)
 {
     HMENU menu = GetMenu(window);
     HWND active = AppState.hwndActiveEdit;
-    EnableCommand(menu, IDM_UNDO, SendMessageA(active, EM_CANUNDO, 0, 0) == 1);
+    EnableCommand(menu, IDM_UNDO, CanUndoEdit());
+    EnableCommand(menu, IDM_REDO, CanRedoEdit());
     DWORD start = 0, end = 0;
     SendMessageA(active, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     bool selected = static_cast<int>(end - start) >= 1;

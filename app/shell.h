@@ -91,3 +91,24 @@ ErrorCode ReplaceInPane(HWND pane, const char* oldText, std::size_t oldLength, c
                         std::size_t newLength, const TextChange& change);
 // SyncPanes, and a box owned by `window` when it fails.
 void SyncPanesOrReport(HWND window, int sourceId);
+
+// The document's history (split.cpp, which sees every change of a pane).
+// A change of a pane (EN_CHANGE): recorded as one entry, or joined to the
+// typing before it, and copied into the other pane while split.
+void NoteChangeOrReport(HWND window, int sourceId);
+// The changes between the two make one entry (ReplaceAll).
+void BeginEditGroup();
+void EndEditGroup(HWND window);
+// The next change is no typing, even of one character (paste, cut).
+void NoteNoTyping();
+// The caret moved: the next character typed starts a step of its own.
+void SealHistory();
+// A new, empty history: the text now is the one opened.
+void ResetHistory();
+// The text now is the one saved; the history stays.
+void MarkDocumentSaved();
+bool CanUndoEdit();
+bool CanRedoEdit();
+// One step back or forward in the active pane, selecting the text it
+// restores; the other pane follows.
+void StepHistory(bool redo);

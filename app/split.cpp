@@ -1,5 +1,6 @@
 // The split view: a second pane below the main one, showing the same text.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstring>
 #include <new>
@@ -7,9 +8,11 @@
 #include <vector>
 
 #include "app/appstate.h"
+#include "app/history.h"
 #include "app/shell.h"
 #include "app/textdiff.h"
 #include "app/pane_offsets.h"
+#include "codec/sjis.h"
 #include "res/resource.h"
 
 namespace {
@@ -30,9 +33,17 @@ struct PaneText {
     std::vector<Unit> units;  // zero-terminated at length
     std::size_t length = 0;
 };
-PaneText<char> shared, incoming;
-PaneText<WCHAR> sharedWide, incomingWide;
+PaneText<char> shared, incoming, saved;
+PaneText<WCHAR> sharedWide, incomingWide, savedWide;
 bool sharedKnown = false;
+
+// The document's history, in the panes' units, and what it is doing now:
+// a step being taken (its change is not recorded), a group of changes that
+// makes one entry (ReplaceAll), the next change is no typing (a paste).
+EditHistory history;
+bool replaying = false;
+int groupDepth = 0;
+bool nextIsNoTyping = false;
 
 LRESULT GetText(HWND pane, char* buffer, std::size_t size)
 {
@@ -143,15 +154,66 @@ ErrorCode ApplyChange(HWND pane, const Unit* newText, std::size_t newLength, std
     return result;
 }
 
-// One copy from the source pane into the target, in the units given. A
-// change that came from the second pane marks the document edited.
+// Whether a change inserted one character and removed nothing: typing,
+// which joins the entry before it.
 template <typename Unit>
-ErrorCode CopyChange(HWND source, HWND target, PaneText<Unit>* known, PaneText<Unit>* fresh)
+bool IsTyped(const Unit* inserted, std::size_t insertedLength, std::size_t removedLength)
+{
+    if (removedLength != 0 || insertedLength == 0 || insertedLength > 2)
+        return false;
+    for (std::size_t k = 0; k < insertedLength; ++k)
+        if (inserted[k] == '\r' || inserted[k] == '\n')
+            return false;
+    if (insertedLength == 1)
+        return true;
+    if constexpr (sizeof(Unit) == 1)
+        return sjis::IsPair(static_cast<unsigned char>(inserted[0]), static_cast<unsigned char>(inserted[1]));
+    else
+        return IS_HIGH_SURROGATE(inserted[0]);
+}
+
+template <typename Unit>
+std::string UnitBytes(const Unit* from, std::size_t count)
+{
+    return std::string(reinterpret_cast<const char*>(from), count * sizeof(Unit));
+}
+
+// The history ran out of memory: it is gone, which the status line says.
+void NoteHistoryDropped()
+{
+    SendMessageA(AppState.hwndStatus, SB_SETTEXTA, 0,
+                 reinterpret_cast<LPARAM>("メモリが足りないため、元に戻す履歴を消しました"));
+}
+
+// The document is edited unless its text is the one last opened or saved.
+template <typename Unit>
+void ShowEdited(const PaneText<Unit>& now, const PaneText<Unit>& last)
+{
+    const bool clean = now.length == last.length &&
+                       std::memcmp(now.units.data(), last.units.data(), now.length * sizeof(Unit)) == 0;
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, clean ? FALSE : TRUE, 0);
+}
+
+// A change of the source pane: found against the text both panes held,
+// recorded in the history (unless `record` is false), copied into the
+// target (the other pane while split, or none) in the units given. The
+// document is edited unless its text is the one last opened or saved.
+template <typename Unit>
+ErrorCode NoteChangeIn(HWND source, HWND target, PaneText<Unit>* known, PaneText<Unit>* fresh,
+                       const PaneText<Unit>& last, bool record)
 {
     try {
         if (!sharedKnown) {
-            ReadPane(target, static_cast<std::size_t>(GetLength(target, known->units.data())), known);
+            // What the text was is known from the other pane; without one,
+            // it is taken as it is now, and nothing before can be undone.
+            ReadPane(target ? target : source, static_cast<std::size_t>(GetLength(source, known->units.data())),
+                     known);
             sharedKnown = true;
+            if (!target) {
+                history.Reset(sizeof(Unit));
+                history.Seal();
+                return EC_SUCCESS;
+            }
         }
         ReadPane(source, known->length, fresh);
     } catch (const std::bad_alloc&) {
@@ -176,21 +238,101 @@ ErrorCode CopyChange(HWND source, HWND target, PaneText<Unit>* known, PaneText<U
         end = change.oldEnd;
         inserted = change.newEnd - change.start;
     }
-    if (change.start == change.oldEnd && change.start == change.newEnd)
+    if (change.start == change.oldEnd && change.start == change.newEnd) {
+        ShowEdited(*known, last);  // the control marks even a replacement by the same text
         return EC_SUCCESS;
-    ErrorCode result = ApplyChange(target, after, fresh->length, known->length, change, start, end, inserted);
-    if (result != EC_SUCCESS) {
-        sharedKnown = false;
-        return result;
     }
+    if (target) {
+        ErrorCode result = ApplyChange(target, after, fresh->length, known->length, change, start, end, inserted);
+        if (result != EC_SUCCESS) {
+            sharedKnown = false;
+            return result;
+        }
+    }
+    if (record) {
+        const std::size_t removedLength = change.oldEnd - change.start, insertedLength = change.newEnd - change.start;
+        const bool typed = !nextIsNoTyping && IsTyped(after + change.start, insertedLength, removedLength);
+        if (!history.Record(change.start, UnitBytes(before + change.start, removedLength),
+                            UnitBytes(after + change.start, insertedLength), typed, GetTickCount64()))
+            NoteHistoryDropped();
+    }
+    nextIsNoTyping = false;
     std::swap(*known, *fresh);
     // The next key reads into the other buffer: it is made as large now (a
     // new view or a load costs far more) rather than on that key.
     if (fresh->units.size() < known->units.size())
         fresh->units.resize(known->units.size());
-    if (source != AppState.hwndEdit)
-        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+    ShowEdited(*known, last);
     return EC_SUCCESS;
+}
+
+// The change of a pane, in the units the panes count in.
+ErrorCode NoteChange(int sourceId, bool record)
+{
+    // Changing the target sends its own EN_CHANGE; it must not copy back.
+    static bool copying = false;
+    if (copying || groupDepth > 0)
+        return EC_SUCCESS;
+    struct Guard {
+        Guard() { copying = true; }
+        ~Guard() { copying = false; }
+    } guard;
+    HWND source = sourceId == ID_EDIT_MAIN ? AppState.hwndEdit : AppState.hwndEditSub;
+    HWND target = !AppState.splitOn ? NULL : sourceId == ID_EDIT_MAIN ? AppState.hwndEditSub : AppState.hwndEdit;
+    return PanesCountCharacters() ? NoteChangeIn(source, target, &sharedWide, &incomingWide, savedWide, record)
+                                  : NoteChangeIn(source, target, &shared, &incoming, saved, record);
+}
+
+// The document's text as the panes hold it now, taken as the one last
+// opened or saved.
+template <typename Unit>
+void TakeSavedText(PaneText<Unit>* known, PaneText<Unit>* last)
+{
+    ReadPane(AppState.hwndEdit, static_cast<std::size_t>(GetLength(AppState.hwndEdit, known->units.data())), known);
+    sharedKnown = true;
+    last->units.assign(known->units.begin(), known->units.begin() + static_cast<std::ptrdiff_t>(known->length + 1));
+    last->length = known->length;
+}
+
+// A group starts from the text as the main pane holds it: one set with
+// WM_SETTEXT, which tells of no change, starts the history afresh.
+template <typename Unit>
+void CheckKnown(PaneText<Unit>* known, PaneText<Unit>* fresh)
+{
+    ReadPane(AppState.hwndEdit, known->length, fresh);
+    if (!sharedKnown || fresh->length != known->length ||
+        std::memcmp(fresh->units.data(), known->units.data(), known->length * sizeof(Unit)) != 0) {
+        std::swap(*known, *fresh);
+        sharedKnown = true;
+        history.Reset(sizeof(Unit));
+    }
+}
+
+// The text of the document into a new second pane, whole. The main pane
+// is read: a text set into it with WM_SETTEXT, which tells of no change,
+// starts the history afresh.
+template <typename Unit>
+ErrorCode FillPane(HWND pane, PaneText<Unit>* known, PaneText<Unit>* fresh)
+{
+    CheckKnown(known, fresh);
+    return SetText(pane, known->units.data()) ? EC_SUCCESS : EC_TEXT_REFUSED;
+}
+
+// Takes a step of the history in a pane: the units at the entry's start
+// are replaced by the others and selected.
+template <typename Unit>
+void TakeStep(HWND pane, const EditEntry& entry, bool redo)
+{
+    const std::string& put = redo ? entry.inserted : entry.removed;
+    const std::string& taken = redo ? entry.removed : entry.inserted;
+    std::vector<Unit> units(put.size() / sizeof(Unit) + 1, 0);
+    std::memcpy(units.data(), put.data(), put.size());
+    SendMessageA(pane, EM_SETSEL, entry.start, entry.start + taken.size() / sizeof(Unit));
+    replaying = true;
+    ReplaceSelection(pane, units.data());
+    replaying = false;
+    SendMessageA(pane, EM_SETSEL, entry.start, entry.start + put.size() / sizeof(Unit));
+    SendMessageA(pane, EM_SCROLLCARET, 0, 0);
 }
 
 }  // namespace
@@ -201,7 +343,6 @@ void ToggleSplit()
     if (!AppState.splitOn) {
         CheckMenuItem(menu, IDM_SPLIT, MF_BYCOMMAND | MF_CHECKED);
         AppState.splitOn = true;
-        sharedKnown = false;
         AppState.hwndEditSub = CreatePane(AppState.hwndMain, ID_EDIT_SUB);
         // A view of the same document takes as much text as the main pane:
         // with the platform's default limit, every key typed into it on a
@@ -212,13 +353,20 @@ void ToggleSplit()
             MessageBoxA(AppState.hwndMain, "Hooking error", "エディットコントロールのフックに失敗しました。", MB_ICONERROR);
         UpdateWindow(AppState.hwndEditSub);
         SetForegroundWindow(AppState.hwndEditSub);
-        SyncPanesOrReport(AppState.hwndMain, ID_EDIT_MAIN);
+        ErrorCode filled = EC_NO_MEMORY;
+        try {
+            filled = PanesCountCharacters() ? FillPane(AppState.hwndEditSub, &sharedWide, &incomingWide)
+                                            : FillPane(AppState.hwndEditSub, &shared, &incoming);
+        } catch (const std::bad_alloc&) {
+            sharedKnown = false;
+        }
+        if (filled != EC_SUCCESS)
+            ShowErrorBox(AppState.hwndMain, filled, "同期上の問題");
         Relayout(AppState.hwndMain);
         DrawMenuBar(AppState.hwndMain);
     } else {
         CheckMenuItem(menu, IDM_SPLIT, MF_BYCOMMAND | MF_UNCHECKED);
         AppState.splitOn = false;
-        sharedKnown = false;
         UnhookWindowsHookEx(AppState.hHookSub);
         AppState.hHookSub = NULL;
         DestroyWindow(AppState.hwndEditSub);
@@ -244,20 +392,77 @@ ErrorCode ReplaceInPane(HWND pane, const char* oldText, std::size_t oldLength, c
 // Only the part that changed goes into the other pane: the common beginning
 // and end of the two texts stay, and the middle is replaced there. The
 // target's view and selection stay where they were.
-ErrorCode SyncPanes(int sourceId)
+ErrorCode SyncPanes(int sourceId) { return NoteChange(sourceId, false); }
+
+void NoteChangeOrReport(HWND window, int sourceId)
 {
-    // Changing the target sends its own EN_CHANGE; it must not copy back.
-    static bool copying = false;
-    if (copying)
-        return EC_SUCCESS;
-    struct Guard {
-        Guard() { copying = true; }
-        ~Guard() { copying = false; }
-    } guard;
-    HWND source = sourceId == ID_EDIT_MAIN ? AppState.hwndEdit : AppState.hwndEditSub;
-    HWND target = sourceId == ID_EDIT_MAIN ? AppState.hwndEditSub : AppState.hwndEdit;
-    return PanesCountCharacters() ? CopyChange(source, target, &sharedWide, &incomingWide)
-                                  : CopyChange(source, target, &shared, &incoming);
+    ErrorCode result = NoteChange(sourceId, !replaying);
+    if (result != EC_SUCCESS)
+        ShowErrorBox(window, result, "同期上の問題");
+}
+
+void BeginEditGroup()
+{
+    if (groupDepth++ == 0) {
+        try {
+            if (PanesCountCharacters())
+                CheckKnown(&sharedWide, &incomingWide);
+            else
+                CheckKnown(&shared, &incoming);
+        } catch (const std::bad_alloc&) {
+            sharedKnown = false;
+        }
+    }
+}
+
+void EndEditGroup(HWND window)
+{
+    if (--groupDepth == 0)
+        NoteChangeOrReport(window, ID_EDIT_MAIN);
+}
+
+void NoteNoTyping() { nextIsNoTyping = true; }
+
+void SealHistory() { history.Seal(); }
+
+// The main pane's text, now the one last opened or saved.
+static void TakeSavedTextOfEitherUnit()
+{
+    try {
+        if (PanesCountCharacters())
+            TakeSavedText(&sharedWide, &savedWide);
+        else
+            TakeSavedText(&shared, &saved);
+    } catch (const std::bad_alloc&) {
+        sharedKnown = false;
+    }
+}
+
+void ResetHistory()
+{
+    TakeSavedTextOfEitherUnit();
+    history.Reset(PanesCountCharacters() ? sizeof(WCHAR) : 1);
+}
+
+void MarkDocumentSaved()
+{
+    TakeSavedTextOfEitherUnit();
+    history.MarkSaved();
+}
+
+bool CanUndoEdit() { return history.CanUndo(); }
+bool CanRedoEdit() { return history.CanRedo(); }
+
+void StepHistory(bool redo)
+{
+    if (redo ? !history.CanRedo() : !history.CanUndo())
+        return;
+    const EditEntry& entry = redo ? history.Redo() : history.Undo();
+    HWND pane = AppState.hwndActiveEdit;
+    if (PanesCountCharacters())
+        TakeStep<WCHAR>(pane, entry, redo);
+    else
+        TakeStep<char>(pane, entry, redo);
 }
 
 void SyncPanesOrReport(HWND window, int sourceId)

@@ -201,9 +201,8 @@ ErrorCode ReplaceNext(const char* pattern, const char* replacement)
 
 // The whole result is worked out on the snapshot first; the main pane then
 // takes two replacements instead of one per match: everything from the
-// first match to the end of the next-to-last one, which cannot be undone,
-// and the last match, which can, so that Undo takes back the last
-// replacement only, as replacing match by match leaves it.
+// first match to the end of the next-to-last one, and the last match. The
+// history takes them as one step, which 元に戻す takes back whole.
 ErrorCode ReplaceAll(const char* pattern, const char* replacement)
 {
     HWND pane = AppState.hwndActiveEdit;
@@ -216,6 +215,8 @@ ErrorCode ReplaceAll(const char* pattern, const char* replacement)
     const char* text = snap.text();
     const std::size_t length = snap.length();
     const ReplaceAllPlan plan = PlanReplaceAll(text, length, pattern, m, replacement, r);
+    // Every replacement together is one step of the history.
+    BeginEditGroup();
     const std::size_t n = plan.matches.size();
     Redraw(pane, false);
     // The meter shows the values a match-by-match replacement shows, each
@@ -237,11 +238,9 @@ ErrorCode ReplaceAll(const char* pattern, const char* replacement)
         text2.append(plan.result, 0, resultTo).append(text + to, length - to);
         before = text2.data();
         beforeLength = text2.size();
+        // A whole new text sends no EN_CHANGE: the group's end finds the
+        // change and copies it into the second pane.
         ReplaceInPane(AppState.hwndEdit, text, length, before, beforeLength, TextChange{from, to, resultTo});
-        // A whole new text sends no EN_CHANGE: the second pane is told here
-        // (when it already followed, nothing is left to copy).
-        if (AppState.splitOn)
-            SyncPanesOrReport(AppState.hwndMain, ID_EDIT_MAIN);
     }
     if (n >= 1) {
         const std::size_t last = inResult(n - 1);
@@ -250,6 +249,7 @@ ErrorCode ReplaceAll(const char* pattern, const char* replacement)
     }
     if (plan.percents.back() != shown)
         DrawFinderMeter(plan.percents.back());
+    EndEditGroup(AppState.hwndMain);
     ScrollBackTo(pane, firstLine);
     Redraw(pane, true);
     char message[64];

@@ -21,6 +21,7 @@
 #define IDM_PASTE 112
 #define IDM_CUT 113
 #define IDM_UNDO 114
+#define IDM_REDO 117
 #define IDM_SELECTALL 115
 #define IDM_FIND 116
 #define IDM_SOUND 121

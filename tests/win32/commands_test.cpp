@@ -355,3 +355,55 @@ TEST_F(CommandsTest, AfterAnOpenNeitherPaneHasAnythingToUndo)
 }
 
 }  // namespace
+
+namespace {
+
+// A typed run is one step, taken back by Ctrl+Z and made again by Ctrl+Y,
+// the restored text selected; the Edit menu offers a step only when there
+// is one; the text loaded at start-up begins an empty history, and the
+// document is unedited again once a step returns to it.
+TEST_F(CommandsTest, TheHistoryByItsKeysAndMenuItems)
+{
+    const std::string path = TestFolder() + "start.txt";
+    WriteFileBytes(path, "start\r\n");
+    Start(path);
+    HWND pane = AppState.hwndEdit;
+    SetFocus(pane);
+    Pump();
+    auto refresh = [&] { SendMessageA(main_, WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(main_)), 0); };
+    refresh();
+    EXPECT_EQ(MenuText(IDM_REDO), "やり直し Ctrl+Y");
+    EXPECT_TRUE(MenuGrayed(IDM_UNDO));
+    EXPECT_TRUE(MenuGrayed(IDM_REDO));
+    TypeChar(pane, 0x1A);  // nothing to take back
+    EXPECT_EQ(PaneText(pane), "start\r\n");
+    SendMessageA(pane, EM_SETSEL, 5, 5);
+    for (char c : std::string("abc"))
+        TypeChar(pane, static_cast<unsigned char>(c));
+    ASSERT_EQ(PaneText(pane), "startabc\r\n");
+    refresh();
+    EXPECT_FALSE(MenuGrayed(IDM_UNDO));
+    EXPECT_TRUE(MenuGrayed(IDM_REDO));
+    TypeChar(pane, 0x1A);
+    EXPECT_EQ(PaneText(pane), "start\r\n");
+    EXPECT_EQ(SendMessageA(pane, EM_GETMODIFY, 0, 0), 0);
+    refresh();
+    EXPECT_TRUE(MenuGrayed(IDM_UNDO));
+    EXPECT_FALSE(MenuGrayed(IDM_REDO));
+    TypeChar(pane, 0x19);  // Ctrl+Y
+    EXPECT_EQ(PaneText(pane), "startabc\r\n");
+    EXPECT_EQ(SendMessageA(pane, EM_GETMODIFY, 0, 0), 1);
+    DWORD s = 0, e = 0;
+    SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+    EXPECT_EQ(s, 5u);
+    EXPECT_EQ(e, 8u);
+    // A new change after a step back drops the step ahead.
+    TypeChar(pane, 0x1A);
+    SendMessageA(pane, EM_SETSEL, 0, 0);
+    TypeChar(pane, 'X');
+    refresh();
+    EXPECT_TRUE(MenuGrayed(IDM_REDO));
+    EXPECT_EQ(PaneText(pane), "Xstart\r\n");
+}
+
+}  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/appstate.h"
+#include "app/shell.h"
 #include "harness.h"
 #include "res/resource.h"
 
@@ -458,6 +459,160 @@ TEST_F(ModelTest, SplitPanesFollowEveryEdit)
         }
     }
     std::printf("[ model ] %d split edits\n", edits);
+}
+
+// The undo history through the real window: random edits of every kind
+// (typing, Delete, Backspace, Enter, paste, cut, ReplaceAll, in either pane,
+// split and not) among runs of Ctrl+Z and Ctrl+Y and saves. The model is a
+// list of the texts the document has held; after every step the panes
+// hold the present one, and the document is edited exactly when that text
+// is not the one last saved. (Typing right after a typed character would
+// join its step, within a second: the walk types elsewhere each time.)
+TEST_F(ModelTest, UndoAndRedoFollowTheHistory)
+{
+    Command(IDM_FIND);
+    Pump(0);
+    HWND finder = AppState.hwndFinder;
+    ASSERT_TRUE(IsWindow(finder));
+    const std::string path = TestFolder() + "history.txt";
+    int steps = 0, undos = 0, redos = 0;
+    for (unsigned seed : Seeds(50)) {
+        std::mt19937 rng(Begin(seed));
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Split(rng() % 2 == 0);
+        // A file read as Shift-JIS starts a new history.
+        std::vector<std::string> states = {RandomText(rng, 20)};
+        std::size_t present = 0;
+        std::string saved = states[0];
+        WriteFileBytes(path, saved);
+        ASSERT_EQ(OpenDocument(main_, path.c_str(), true, KanjiCode::ShiftJIS), EC_SUCCESS);
+        std::size_t typedAt = std::string::npos;  // where the last step typed a character
+        for (int step = 0; step < 40; ++step, ++steps) {
+            const std::string text = states[present];
+            const bool second = AppState.splitOn && rng() % 2;
+            HWND pane = second ? AppState.hwndEditSub : AppState.hwndEdit;
+            SetFocus(pane);
+            Pump(0);
+            // Never between CR and LF, which the control keeps together.
+            std::vector<std::size_t> starts;
+            for (std::size_t st : Starts(text))
+                if (st == 0 || st >= text.size() || text.compare(st - 1, 2, "\r\n") != 0)
+                    starts.push_back(st);
+            std::size_t a = starts[rng() % starts.size()], b = rng() % 3 ? a : starts[rng() % starts.size()];
+            if (a > b)
+                std::swap(a, b);
+            const unsigned kind = rng() % 10;
+            std::string after = text, what;
+            bool change = true;
+            auto next = [&](std::size_t p) {
+                return text.compare(p, 2, "\r\n") == 0 ? 2u : IsLead(static_cast<unsigned char>(text[p])) ? 2u : 1u;
+            };
+            auto previous = [&](std::size_t p) {
+                if (p >= 2 && text.compare(p - 2, 2, "\r\n") == 0)
+                    return 2u;
+                std::size_t q = 0;
+                for (std::size_t st : starts)
+                    if (st < p)
+                        q = st;
+                return static_cast<unsigned>(p - q);
+            };
+            const std::size_t typed = typedAt;
+            if (kind == 0 && !(a == b && a == typed)) {
+                const char c = "abxyz"[rng() % 5];
+                what = std::string("type ") + c;
+                SetPaneSelection(pane, text, Selection{a, b});
+                TypeChar(pane, static_cast<unsigned char>(c));
+                after.replace(a, b - a, 1, c);
+                typedAt = a + 1;
+            } else if (kind == 1) {
+                what = "Delete";
+                SetPaneSelection(pane, text, Selection{a, b});
+                Key(pane, VK_DELETE);
+                if (a < b)
+                    after.erase(a, b - a);
+                else if (a < text.size())
+                    after.erase(a, next(a));
+            } else if (kind == 2) {
+                what = "Backspace";
+                SetPaneSelection(pane, text, Selection{a, b});
+                TypeChar(pane, 0x08);
+                if (a < b)
+                    after.erase(a, b - a);
+                else if (a > 0)
+                    after.erase(a - previous(a), previous(a));
+            } else if (kind == 3) {
+                what = "Enter";
+                SetPaneSelection(pane, text, Selection{a, b});
+                TypeChar(pane, '\r');
+                after.replace(a, b - a, "\r\n");
+            } else if (kind == 4) {
+                const std::string clip = RandomText(rng, 3);
+                what = "paste " + Hex(clip);
+                SetPaneSelection(pane, text, Selection{a, b});
+                SetClipboardText(main_, clip.c_str());
+                TypeChar(pane, 0x16);
+                after.replace(a, b - a, clip);
+            } else if (kind == 5 && a < b) {
+                what = "cut";
+                SetPaneSelection(pane, text, Selection{a, b});
+                TypeChar(pane, 0x18);
+                after.erase(a, b - a);
+            } else if (kind == 6) {
+                std::string pattern;
+                while (pattern.empty())
+                    pattern = text.empty() || rng() % 3 == 0 ? RandomText(rng, 1) : text.substr(a, next(a) > text.size() - a ? text.size() - a : next(a));
+                const std::string replacement = RandomText(rng, 2);
+                what = "ReplaceAll " + Hex(pattern) + " by " + Hex(replacement);
+                SetDlgItemTextA(finder, IDC_FIND_TEXT, pattern.c_str());
+                SetDlgItemTextA(finder, IDC_REPLACE_TEXT, replacement.c_str());
+                boxesSeen.clear();
+                boxAnswers.assign(1, IDOK);
+                if (!replacement.empty()) {
+                    SendMessageA(GetDlgItem(finder, IDC_REPLACE_ALL), BM_CLICK, 0, 0);
+                    after = Model(kReplaceAll, text, Selection{a, b}, pattern, replacement, boxAnswers).text;
+                } else {
+                    change = false;
+                }
+            } else if (kind == 7 || kind == 8) {
+                // A run of steps back or forward, by the keys.
+                const bool redo = kind == 8;
+                const int run = 1 + static_cast<int>(rng() % 3);
+                what = std::to_string(run) + (redo ? " x Ctrl+Y" : " x Ctrl+Z");
+                for (int k = 0; k < run; ++k) {
+                    TypeChar(pane, redo ? 0x19 : 0x1A);
+                    if (redo && present + 1 < states.size())
+                        ++present, ++redos;
+                    else if (!redo && present > 0)
+                        --present, ++undos;
+                }
+                after = states[present];
+                change = false;
+            } else {
+                what = "save";
+                ASSERT_EQ(SaveDocument(main_, path.c_str()), EC_SUCCESS);
+                saved = text;
+                change = false;
+            }
+            Pump(0);
+            if (change && after != text) {
+                states.resize(present + 1);
+                states.push_back(after);
+                ++present;
+            }
+            // Any other change, a step and a save end the typing before.
+            if (kind != 0 && (kind >= 7 || (change && after != text)))
+                typedAt = std::string::npos;
+            SCOPED_TRACE("step " + std::to_string(step) + ": " + what + (second ? " in the second pane" : " in the main pane") +
+                         " at " + std::to_string(a) + "-" + std::to_string(b) + " of " + Hex(text));
+            ASSERT_TRUE(IsWindow(main_)) << "the editor's window is gone";
+            ASSERT_EQ(Hex(PaneText(AppState.hwndEdit)), Hex(states[present]));
+            if (AppState.splitOn) {
+                ASSERT_EQ(Hex(PaneText(AppState.hwndEditSub)), Hex(states[present]));
+            }
+            ASSERT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0) != 0, states[present] != saved);
+        }
+    }
+    std::printf("[ model ] %d steps, %d back and %d forward\n", steps, undos, redos);
 }
 
 }  // namespace
