@@ -252,7 +252,20 @@ ErrorCode NoteChangeIn(HWND source, HWND target, PaneText<Unit>* known, PaneText
     if (record) {
         const std::size_t removedLength = change.oldEnd - change.start, insertedLength = change.newEnd - change.start;
         const bool typed = !nextIsNoTyping && IsTyped(after + change.start, insertedLength, removedLength);
-        if (!history.Record(change.start, UnitBytes(before + change.start, removedLength),
+        std::size_t at = change.start;
+        if (typed) {
+            // A character typed beside its like ("a" into "a") is found
+            // after it; it was typed where the caret now ends it, which the
+            // next one typed follows.
+            DWORD caret = 0, caretEnd = 0;
+            SendMessageA(source, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), reinterpret_cast<LPARAM>(&caretEnd));
+            const std::size_t p = caretEnd >= insertedLength ? caretEnd - insertedLength : at;
+            if (p != at && p <= known->length &&
+                std::memcmp(before, after, p * sizeof(Unit)) == 0 &&
+                std::memcmp(before + p, after + p + insertedLength, (known->length - p) * sizeof(Unit)) == 0)
+                at = p;
+        }
+        if (!history.Record(at, UnitBytes(before + change.start, removedLength),
                             UnitBytes(after + change.start, insertedLength), typed, GetTickCount64()))
             NoteHistoryDropped();
     }
@@ -318,21 +331,31 @@ ErrorCode FillPane(HWND pane, PaneText<Unit>* known, PaneText<Unit>* fresh)
     return SetText(pane, known->units.data()) ? EC_SUCCESS : EC_TEXT_REFUSED;
 }
 
-// Takes a step of the history in a pane: the units at the entry's start
-// are replaced by the others and selected.
+// Takes a step of the history in a pane holding the known text: the units
+// at the entry's start are replaced by the others, as the split view
+// replaces a change (the whole text set where most of it is new, which
+// the control takes in the time that much replaced takes), and selected.
 template <typename Unit>
-void TakeStep(HWND pane, const EditEntry& entry, bool redo)
+ErrorCode TakeStep(HWND pane, const EditEntry& entry, bool redo, const PaneText<Unit>& known)
 {
     const std::string& put = redo ? entry.inserted : entry.removed;
     const std::string& taken = redo ? entry.removed : entry.inserted;
-    std::vector<Unit> units(put.size() / sizeof(Unit) + 1, 0);
-    std::memcpy(units.data(), put.data(), put.size());
-    SendMessageA(pane, EM_SETSEL, entry.start, entry.start + taken.size() / sizeof(Unit));
+    const std::size_t putLength = put.size() / sizeof(Unit), takenLength = taken.size() / sizeof(Unit);
+    if (!sharedKnown || entry.start + takenLength > known.length)
+        return EC_UNDEFINED;
+    std::vector<Unit> text(known.length - takenLength + putLength + 1, 0);
+    std::memcpy(text.data(), known.units.data(), entry.start * sizeof(Unit));
+    std::memcpy(text.data() + entry.start, put.data(), put.size());
+    std::memcpy(text.data() + entry.start + putLength, known.units.data() + entry.start + takenLength,
+                (known.length - entry.start - takenLength) * sizeof(Unit));
+    const TextChange change{entry.start, entry.start + takenLength, entry.start + putLength};
     replaying = true;
-    ReplaceSelection(pane, units.data());
+    ErrorCode result = ApplyChange(pane, text.data(), text.size() - 1, known.length, change, change.start, change.oldEnd,
+                                   putLength);
     replaying = false;
-    SendMessageA(pane, EM_SETSEL, entry.start, entry.start + put.size() / sizeof(Unit));
+    SendMessageA(pane, EM_SETSEL, entry.start, entry.start + putLength);
     SendMessageA(pane, EM_SCROLLCARET, 0, 0);
+    return result;
 }
 
 }  // namespace
@@ -417,8 +440,10 @@ void BeginEditGroup()
 
 void EndEditGroup(HWND window)
 {
-    if (--groupDepth == 0)
+    if (--groupDepth == 0) {
+        nextIsNoTyping = true;  // even where it comes down to one character
         NoteChangeOrReport(window, ID_EDIT_MAIN);
+    }
 }
 
 void NoteNoTyping() { nextIsNoTyping = true; }
@@ -459,10 +484,13 @@ void StepHistory(bool redo)
         return;
     const EditEntry& entry = redo ? history.Redo() : history.Undo();
     HWND pane = AppState.hwndActiveEdit;
-    if (PanesCountCharacters())
-        TakeStep<WCHAR>(pane, entry, redo);
-    else
-        TakeStep<char>(pane, entry, redo);
+    ErrorCode result = PanesCountCharacters() ? TakeStep(pane, entry, redo, sharedWide) : TakeStep(pane, entry, redo, shared);
+    // A whole text set tells of no change: the other pane and the edited
+    // flag follow here.
+    if (result == EC_SUCCESS)
+        result = NoteChange(pane == AppState.hwndEdit ? ID_EDIT_MAIN : ID_EDIT_SUB, false);
+    if (result != EC_SUCCESS)
+        ShowErrorBox(AppState.hwndMain, result, "同期上の問題");
 }
 
 void SyncPanesOrReport(HWND window, int sourceId)

@@ -319,6 +319,18 @@ void ReplaceMany(const std::string& folder, int matches)
         bool same = !split || GetWindowTextLengthA(AppState.hwndEdit) == GetWindowTextLengthA(AppState.hwndEditSub);
         std::printf("ReplaceAll, %5d matches in 1 MB, %-8s %.2f s; opening the file %.2f s: %.2fx%s\n", matches,
                     split ? "split:" : "unsplit:", t, open, t / open, same ? "" : " PANES DIFFER");
+        // Its one step back and forward, beside it.
+        const LRESULT replaced = GetWindowTextLengthA(AppState.hwndEdit);
+        t0 = Now();
+        SendMessageA(AppState.hwndMain, WM_COMMAND, IDM_UNDO, 0);
+        const double undo = Now() - t0;
+        const bool back = GetWindowTextLengthA(AppState.hwndEdit) == static_cast<int>(text.size());
+        t0 = Now();
+        SendMessageA(AppState.hwndMain, WM_COMMAND, IDM_REDO, 0);
+        const double redo = Now() - t0;
+        const bool forward = GetWindowTextLengthA(AppState.hwndEdit) == replaced;
+        std::printf("  its undo %.2f s (%.2fx the ReplaceAll), redo %.2f s (%.2fx)%s\n", undo, undo / t, redo, redo / t,
+                    back && forward ? "" : " NOT UNDONE AND REDONE");
         Stop();
     }
 }

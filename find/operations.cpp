@@ -119,9 +119,12 @@ void ScrollBackTo(HWND pane, long firstLine)
     SendMessageA(pane, EM_LINESCROLL, 0, firstLine - FirstVisibleLine(pane));
 }
 
+// A replacement is a step of its own in the history, never typing, even
+// where it comes down to one character inserted.
 void Replace(HWND pane, long first, long end, const char* replacement)
 {
     SendMessageA(pane, EM_SETSEL, first, end);
+    NoteNoTyping();
     SendMessageA(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement));
 }
 
@@ -286,6 +289,7 @@ ErrorCode ReplaceRepeat(const char* pattern, const char* replacement)
         int answer = MessageBoxA(AppState.hwndMain, "この文字列を置換しますか？", "連続後方置換の実行",
                                  MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {
+            NoteNoTyping();
             SendMessageA(pane, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replacement));
             // The copy is patched where the pane was, before the scan moves
             // past the inserted text.

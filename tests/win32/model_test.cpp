@@ -605,6 +605,8 @@ TEST_F(ModelTest, UndoAndRedoFollowTheHistory)
             SCOPED_TRACE("step " + std::to_string(step) + ": " + what + (second ? " in the second pane" : " in the main pane") +
                          " at " + std::to_string(a) + "-" + std::to_string(b) + " of " + Hex(text));
             ASSERT_TRUE(IsWindow(main_)) << "the editor's window is gone";
+            if (std::getenv("VEXA_MODEL_STEPS"))
+                std::printf("  %d: %s%s at %zu-%zu of %s\n", step, what.c_str(), second ? " (second pane)" : "", a, b, Hex(text).c_str());
             ASSERT_EQ(Hex(PaneText(AppState.hwndEdit)), Hex(states[present]));
             if (AppState.splitOn) {
                 ASSERT_EQ(Hex(PaneText(AppState.hwndEditSub)), Hex(states[present]));
