@@ -306,8 +306,9 @@ TEST_F(CommandsTest, JapaneseTypedThroughAnInputMethodArrivesWhole)
 
 namespace {
 
-// Text put on the clipboard after the panes last painted: Ctrl+V pastes it
-// all the same, as the accelerator's item is brought up to date first.
+// Text another program put on the clipboard after the panes last painted:
+// Ctrl+V pastes it all the same, as the accelerator's item is brought up to
+// date first.
 TEST_F(CommandsTest, PasteTakesTextThatCameAfterTheLastPaint)
 {
     Start();
@@ -320,7 +321,22 @@ TEST_F(CommandsTest, PasteTakesTextThatCameAfterTheLastPaint)
     UpdateWindow(pane);
     Pump();
     ASSERT_TRUE(MenuGrayed(IDM_PASTE));
-    SetClipboardText(main_, "pasted");
+    // Another program copies the text, beside this one.
+    char exe[MAX_PATH];
+    GetModuleFileNameA(NULL, exe, MAX_PATH);
+    std::string helper = exe;
+    helper = helper.substr(0, helper.find_last_of("\\/") + 1) + "put_clipboard.exe";
+    std::string line = "\"" + helper + "\" pasted";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(CreateProcessA(helper.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) << helper;
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD status = 1;
+    GetExitCodeProcess(pi.hProcess, &status);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_EQ(status, 0u);
     ASSERT_TRUE(MenuGrayed(IDM_PASTE));  // nothing has painted since
     TypeChar(pane, 0x16);                 // Ctrl+V
     EXPECT_EQ(PaneText(pane), "pasted");

@@ -80,6 +80,7 @@ struct Expected {
     long count = -1;
     bool selectionKnown = false;
     Selection selection{0, 0};
+    std::vector<std::string> steps;  // the text after each replacement asked about
 };
 
 Expected Model(Op op, std::string t, Selection sel, const std::string& pattern, const std::string& replacement,
@@ -96,8 +97,10 @@ Expected Model(Op op, std::string t, Selection sel, const std::string& pattern, 
         e.selection = p < 0 ? sel : Selection{static_cast<std::size_t>(p), p + m};
         if (op == kReplaceNext && p >= 0) {
             e.questions.push_back(e.selection);
-            if (answers[0] == IDYES)
+            if (answers[0] == IDYES) {
                 t.replace(static_cast<std::size_t>(p), m, replacement);
+                e.steps.push_back(t);
+            }
         }
         break;
     }
@@ -132,6 +135,7 @@ Expected Model(Op op, std::string t, Selection sel, const std::string& pattern, 
                 break;
             if (answer == IDYES) {
                 t.replace(p, m, replacement);
+                e.steps.push_back(t);
                 p += r;
             } else {
                 ++p;
@@ -462,7 +466,8 @@ TEST_F(ModelTest, SplitPanesFollowEveryEdit)
 }
 
 // The undo history through the real window: random edits of every kind
-// (typing, Delete, Backspace, Enter, paste, cut, ReplaceAll, in either pane,
+// (typing, Delete, Backspace, Enter, paste, cut, the finder's replacements
+// with random answers, in either pane,
 // split and not) among runs of Ctrl+Z and Ctrl+Y and saves. The model is a
 // list of the texts the document has held; after every step the panes
 // hold the present one, and the document is edited exactly when that text
@@ -475,7 +480,7 @@ TEST_F(ModelTest, UndoAndRedoFollowTheHistory)
     HWND finder = AppState.hwndFinder;
     ASSERT_TRUE(IsWindow(finder));
     const std::string path = TestFolder() + "history.txt";
-    int steps = 0, undos = 0, redos = 0;
+    int steps = 0, undos = 0, redos = 0, answered = 0;
     for (unsigned seed : Seeds(50)) {
         std::mt19937 rng(Begin(seed));
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -558,20 +563,38 @@ TEST_F(ModelTest, UndoAndRedoFollowTheHistory)
                 TypeChar(pane, 0x18);
                 after.erase(a, b - a);
             } else if (kind == 6) {
+                // ReplaceAll is one step; ReplaceNext and ReplaceRepeat one
+                // step for each Yes, from the selection, with random answers.
                 std::string pattern;
                 while (pattern.empty())
                     pattern = text.empty() || rng() % 3 == 0 ? RandomText(rng, 1) : text.substr(a, next(a) > text.size() - a ? text.size() - a : next(a));
                 const std::string replacement = RandomText(rng, 2);
-                what = "ReplaceAll " + Hex(pattern) + " by " + Hex(replacement);
+                const Op op = rng() % 3 == 0 ? kReplaceAll : rng() % 2 ? kReplaceNext : kReplaceRepeat;
+                what = std::string(kOpNames[op]) + " " + Hex(pattern) + " by " + Hex(replacement);
                 SetDlgItemTextA(finder, IDC_FIND_TEXT, pattern.c_str());
                 SetDlgItemTextA(finder, IDC_REPLACE_TEXT, replacement.c_str());
                 boxesSeen.clear();
                 boxAnswers.assign(1, IDOK);
+                if (op != kReplaceAll) {
+                    // Yes, No and now and then Cancel; ReplaceNext asks Yes or No.
+                    const int kAnswers[] = {IDYES, IDYES, IDYES, IDNO, IDNO, IDCANCEL};
+                    boxAnswers.clear();
+                    for (int k = 0; k < 12; ++k)
+                        boxAnswers.push_back(kAnswers[rng() % (op == kReplaceNext ? 5 : 6)]);
+                }
+                change = false;
                 if (!replacement.empty()) {
-                    SendMessageA(GetDlgItem(finder, IDC_REPLACE_ALL), BM_CLICK, 0, 0);
-                    after = Model(kReplaceAll, text, Selection{a, b}, pattern, replacement, boxAnswers).text;
-                } else {
-                    change = false;
+                    SetPaneSelection(pane, text, Selection{a, b});
+                    SendMessageA(GetDlgItem(finder, kButtons[op]), BM_CLICK, 0, 0);
+                    answered += op == kReplaceAll ? 0 : static_cast<int>(boxesSeen.size());
+                    const Expected e = Model(op, text, Selection{a, b}, pattern, replacement, boxAnswers);
+                    for (const std::string& t : op == kReplaceAll ? std::vector<std::string>{e.text} : e.steps)
+                        if (t != states[present]) {
+                            states.resize(present + 1);
+                            states.push_back(t);
+                            ++present;
+                        }
+                    after = e.text;
                 }
             } else if (kind == 7 || kind == 8) {
                 // A run of steps back or forward, by the keys.
@@ -600,7 +623,7 @@ TEST_F(ModelTest, UndoAndRedoFollowTheHistory)
                 ++present;
             }
             // Any other change, a step and a save end the typing before.
-            if (kind != 0 && (kind >= 7 || (change && after != text)))
+            if (kind != 0 && (kind >= 7 || after != text))
                 typedAt = std::string::npos;
             SCOPED_TRACE("step " + std::to_string(step) + ": " + what + (second ? " in the second pane" : " in the main pane") +
                          " at " + std::to_string(a) + "-" + std::to_string(b) + " of " + Hex(text));
@@ -614,7 +637,7 @@ TEST_F(ModelTest, UndoAndRedoFollowTheHistory)
             ASSERT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0) != 0, states[present] != saved);
         }
     }
-    std::printf("[ model ] %d steps, %d back and %d forward\n", steps, undos, redos);
+    std::printf("[ model ] %d steps, %d back and %d forward, %d replacements asked about\n", steps, undos, redos, answered);
 }
 
 }  // namespace
