@@ -86,3 +86,29 @@ for name in 100k 1m 10m; do
         "Z:$(echo "$HERE/build/$BUILD/vexaedit.exe" | tr / '\\')" "Z:$(echo "$OUT/edict$name.euc" | tr / '\\')" 5 \
         2>/dev/null | grep '^keys from' || echo "key_driver: no figure for edict$name.euc"
 done
+
+# The editor before its undo history, beside today's: both gui_bench builds
+# in turns, twice, so that a machine slower for a while slows both.
+BASELINE=${VEXA_BENCH_BASELINE:-fa824cd}
+echo
+echo "== typing and ReplaceAll, today's editor and the one of $BASELINE (before the undo history), in turns"
+BASEDIR=$HERE/build/bench-baseline
+if ! git -C "$HERE" rev-parse -q --verify "$BASELINE^{commit}" >/dev/null; then
+    echo "bench: commit $BASELINE is not in this clone; no baseline figures"
+    exit 0
+fi
+git -C "$HERE" worktree prune
+[ -d "$BASEDIR/src" ] || git -C "$HERE" worktree add -f --detach "$BASEDIR/src" "$BASELINE" >/dev/null
+toolchain=$([ "$BUILD" = win32 ] && echo mingw-i686 || echo mingw-x86_64)
+[ -f "$BASEDIR/$BUILD/Makefile" ] ||
+    cmake -S "$BASEDIR/src" -B "$BASEDIR/$BUILD" -DCMAKE_TOOLCHAIN_FILE="$BASEDIR/src/cmake/$toolchain.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$BASEDIR/$BUILD" -j2 --target gui_bench >/dev/null
+for round in 1 2; do
+    for which in "$BASEDIR/$BUILD" "$HERE/build/$BUILD"; do
+        [ "$which" = "$HERE/build/$BUILD" ] && echo "-- today's (round $round)" || echo "-- $BASELINE (round $round)"
+        cd "$which/bench"
+        xvfb-run -a -s "-screen 0 1024x768x24" "$HERE/tools/wine-run.sh" gui_bench.exe \
+            "Z:$(echo "$OUT" | tr / '\\')" type1m replace 2>/dev/null | grep -v '^X connection'
+    done
+done
