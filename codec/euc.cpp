@@ -7,6 +7,7 @@
 
 #include "codec/jis.h"
 #include "codec/utf8.h"
+#include "codec/writer.h"
 
 namespace euc {
 
@@ -259,15 +260,7 @@ full:
 std::size_t FromShiftJis(const unsigned char* text, std::size_t length, unsigned char* output,
                          std::size_t outputCapacity, const ProgressSink* progress, std::uint64_t* replaced)
 {
-    if (outputCapacity == 0)
-        return 0;
-    std::uint64_t count = 0;
-    const std::size_t n = outputCapacity >= 5 * (static_cast<std::uint64_t>(length) + 1)
-                              ? Write<false>(text, length, output, outputCapacity, progress, &count)
-                              : Write<true>(text, length, output, outputCapacity, progress, &count);
-    if (replaced)
-        *replaced += count;
-    return n;
+    return WriteEither(Write<false>, Write<true>, text, length, output, outputCapacity, progress, replaced);
 }
 
 }  // namespace euc
