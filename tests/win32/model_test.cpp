@@ -466,7 +466,7 @@ TEST_F(ModelTest, SplitPanesFollowEveryEdit)
 }
 
 // The undo history through the real window: random edits of every kind
-// (typing, Delete, Backspace, Enter, paste, cut, the finder's replacements
+// (typing, input-method input, Delete, Backspace, Enter, paste, cut, the finder's replacements
 // with random answers, in either pane,
 // split and not) among runs of Ctrl+Z and Ctrl+Y and saves. The model is a
 // list of the texts the document has held; after every step the panes
@@ -523,12 +523,24 @@ TEST_F(ModelTest, UndoAndRedoFollowTheHistory)
             };
             const std::size_t typed = typedAt;
             if (kind == 0 && !(a == b && a == typed)) {
-                const char c = "abxyz"[rng() % 5];
-                what = std::string("type ") + c;
+                // A letter, or a kanji from an input method: as WM_IME_CHAR
+                // or as its two bytes in two WM_CHAR messages.
+                const char* const kTyped[] = {"a", "b", "x", "y", "z", "漢", "字"};
+                const std::string c = kTyped[rng() % 7];
+                const unsigned how = rng() % 2;
+                what = "type " + Hex(c) + (c.size() == 2 ? how ? " (WM_IME_CHAR)" : " (two WM_CHAR)" : "");
                 SetPaneSelection(pane, text, Selection{a, b});
-                TypeChar(pane, static_cast<unsigned char>(c));
-                after.replace(a, b - a, 1, c);
-                typedAt = a + 1;
+                const unsigned char c0 = static_cast<unsigned char>(c[0]);
+                if (c.size() == 1) {
+                    TypeChar(pane, c0);
+                } else if (how) {
+                    PostMessageA(pane, WM_IME_CHAR, c0 << 8 | static_cast<unsigned char>(c[1]), 1);
+                } else {
+                    PostMessageA(pane, WM_CHAR, c0, 1);
+                    TypeChar(pane, static_cast<unsigned char>(c[1]));
+                }
+                after.replace(a, b - a, c);
+                typedAt = a + c.size();
             } else if (kind == 1) {
                 what = "Delete";
                 SetPaneSelection(pane, text, Selection{a, b});
@@ -584,10 +596,14 @@ TEST_F(ModelTest, UndoAndRedoFollowTheHistory)
                 }
                 change = false;
                 if (!replacement.empty()) {
-                    SetPaneSelection(pane, text, Selection{a, b});
+                    // Mostly the caret just before the pattern's place, which the search (from the
+                    // character after the caret) then meets.
+                    const std::size_t before = a > 0 ? a - previous(a) : 0;
+                    const Selection sel = op == kReplaceAll || rng() % 4 == 0 ? Selection{a, b} : Selection{before, before};
+                    SetPaneSelection(pane, text, sel);
                     SendMessageA(GetDlgItem(finder, kButtons[op]), BM_CLICK, 0, 0);
                     answered += op == kReplaceAll ? 0 : static_cast<int>(boxesSeen.size());
-                    const Expected e = Model(op, text, Selection{a, b}, pattern, replacement, boxAnswers);
+                    const Expected e = Model(op, text, sel, pattern, replacement, boxAnswers);
                     for (const std::string& t : op == kReplaceAll ? std::vector<std::string>{e.text} : e.steps)
                         if (t != states[present]) {
                             states.resize(present + 1);
