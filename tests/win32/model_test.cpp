@@ -41,6 +41,23 @@ bool IsStart(const std::string& t, std::size_t p)
     return false;
 }
 
+// The lengths of the characters after and before a caret at p, CR LF as one.
+unsigned NextLength(const std::string& t, std::size_t p)
+{
+    return t.compare(p, 2, "\r\n") == 0 ? 2u : IsLead(static_cast<unsigned char>(t[p])) ? 2u : 1u;
+}
+
+unsigned PreviousLength(const std::string& t, std::size_t p)
+{
+    if (p >= 2 && t.compare(p - 2, 2, "\r\n") == 0)
+        return 2u;
+    std::size_t q = 0;
+    for (std::size_t s : Starts(t))
+        if (s < p)
+            q = s;
+    return static_cast<unsigned>(p - q);
+}
+
 // A match: the pattern's bytes at the start of a character.
 bool MatchAt(const std::string& t, std::size_t p, const std::string& pattern)
 {
@@ -398,21 +415,10 @@ TEST_F(ModelTest, SplitPanesFollowEveryEdit)
                 std::swap(a, b);
             SetPaneSelection(pane, text, Selection{a, b});
             const unsigned kind = rng() % 6;
+            auto next = [&](std::size_t p) { return NextLength(text, p); };
+            auto previous = [&](std::size_t p) { return PreviousLength(text, p); };
             std::string what;
             const std::string before = text;
-            // The character before and after the caret, CR LF as one.
-            auto next = [&](std::size_t p) {
-                return text.compare(p, 2, "\r\n") == 0 ? 2u : IsLead(static_cast<unsigned char>(text[p])) ? 2u : 1u;
-            };
-            auto previous = [&](std::size_t p) {
-                if (p >= 2 && text.compare(p - 2, 2, "\r\n") == 0)
-                    return 2u;
-                std::size_t q = 0;
-                for (std::size_t s : Starts(text))
-                    if (s < p)
-                        q = s;
-                return static_cast<unsigned>(p - q);
-            };
             if (kind == 0) {
                 const char c = "abxyz "[rng() % 6];
                 what = std::string("type ") + c;
@@ -507,20 +513,10 @@ TEST_F(ModelTest, UndoAndRedoFollowTheHistory)
             if (a > b)
                 std::swap(a, b);
             const unsigned kind = rng() % 10;
+            auto next = [&](std::size_t p) { return NextLength(text, p); };
+            auto previous = [&](std::size_t p) { return PreviousLength(text, p); };
             std::string after = text, what;
             bool change = true;
-            auto next = [&](std::size_t p) {
-                return text.compare(p, 2, "\r\n") == 0 ? 2u : IsLead(static_cast<unsigned char>(text[p])) ? 2u : 1u;
-            };
-            auto previous = [&](std::size_t p) {
-                if (p >= 2 && text.compare(p - 2, 2, "\r\n") == 0)
-                    return 2u;
-                std::size_t q = 0;
-                for (std::size_t st : starts)
-                    if (st < p)
-                        q = st;
-                return static_cast<unsigned>(p - q);
-            };
             const std::size_t typed = typedAt;
             if (kind == 0 && !(a == b && a == typed)) {
                 // A letter, or a kanji from an input method: as WM_IME_CHAR
