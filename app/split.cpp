@@ -270,6 +270,9 @@ ErrorCode NoteChangeIn(HWND source, HWND target, PaneText<Unit>* known, PaneText
             NoteHistoryDropped();
     }
     nextIsNoTyping = false;
+    // The pane's own undo (its context menu's item, Alt+Backspace) would
+    // toggle its last edit behind the history's back: it is kept empty.
+    SendMessageA(source, EM_EMPTYUNDOBUFFER, 0, 0);
     std::swap(*known, *fresh);
     // The next key reads into the other buffer: it is made as large now (a
     // new view or a load costs far more) rather than on that key.

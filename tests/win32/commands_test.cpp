@@ -420,6 +420,20 @@ TEST_F(CommandsTest, TheHistoryByItsKeysAndMenuItems)
     refresh();
     EXPECT_TRUE(MenuGrayed(IDM_REDO));
     EXPECT_EQ(PaneText(pane), "Xstart\r\n");
+    // The pane's own undo (its context menu sends WM_UNDO) has nothing to
+    // toggle; Alt+Backspace steps back through the history.
+    EXPECT_EQ(SendMessageA(pane, EM_CANUNDO, 0, 0), 0);
+    SendMessageA(pane, WM_UNDO, 0, 0);
+    EXPECT_EQ(PaneText(pane), "Xstart\r\n");
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_MENU] |= 0x80;
+    SetKeyboardState(keys);
+    PostMessageA(pane, WM_SYSKEYDOWN, VK_BACK, 0x20000001);
+    Pump();
+    keys[VK_MENU] &= 0x7F;
+    SetKeyboardState(keys);
+    EXPECT_EQ(PaneText(pane), "start\r\n");
 }
 
 }  // namespace
