@@ -205,6 +205,22 @@ HWND CreatePane(HWND parent, int id)
                            AppState.hInstance, NULL);
 }
 
+// Wine's control takes a whole text more than twice as long while a long
+// selection stands in it (1 MB: 1.9 s against 0.8, as after Ctrl+A or a
+// step of the history, which selects what it restored): the selection is
+// collapsed first, which costs next to nothing.
+bool SetPaneText(HWND pane, const char* text)
+{
+    SendMessageA(pane, EM_SETSEL, 0, 0);
+    return SendMessageA(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
+}
+
+bool SetPaneText(HWND pane, const WCHAR* text)
+{
+    SendMessageA(pane, EM_SETSEL, 0, 0);
+    return SendMessageW(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
+}
+
 bool PanesCountCharacters()
 {
     static int answer = -1;

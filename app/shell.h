@@ -19,6 +19,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 void LayoutPanes(HWND window, int width, int height);
 // A pane: an EDIT child with the panes' style, at 0,0 with size 0 until laid out.
 HWND CreatePane(HWND parent, int id);
+// A whole text into a pane (WM_SETTEXT, which tells of no change); false
+// when the pane refused it.
+bool SetPaneText(HWND pane, const char* text);
+bool SetPaneText(HWND pane, const WCHAR* text);
 // Whether the panes count their positions (EM_GETSEL, EM_SETSEL,
 // EM_LINEFROMCHAR) in characters rather than bytes. An ANSI edit control on
 // Windows keeps its text in the code page and counts bytes; Wine's keeps

@@ -55,8 +55,6 @@ LRESULT GetText(HWND pane, WCHAR* buffer, std::size_t size)
 }
 LRESULT GetLength(HWND pane, const char*) { return SendMessageA(pane, WM_GETTEXTLENGTH, 0, 0); }
 LRESULT GetLength(HWND pane, const WCHAR*) { return SendMessageW(pane, WM_GETTEXTLENGTH, 0, 0); }
-LRESULT SetText(HWND pane, const char* text) { return SendMessageA(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
-LRESULT SetText(HWND pane, const WCHAR* text) { return SendMessageW(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
 void ReplaceSelection(HWND pane, const char* text) { SendMessageA(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text)); }
 void ReplaceSelection(HWND pane, const WCHAR* text) { SendMessageW(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text)); }
 
@@ -129,7 +127,7 @@ ErrorCode ApplyChange(HWND pane, const Unit* newText, std::size_t newLength, std
     ErrorCode result = EC_SUCCESS;
     if (change.start == 0 && change.oldEnd == oldLength) {
         // Nothing shared: the whole text, as a new view gets it.
-        if (!SetText(pane, newText))
+        if (!SetPaneText(pane, newText))
             result = EC_TEXT_REFUSED;
         else
             SendMessageA(pane, EM_LINESCROLL, 0, firstLine);
@@ -137,7 +135,7 @@ ErrorCode ApplyChange(HWND pane, const Unit* newText, std::size_t newLength, std
         DWORD selStart = 0, selEnd = 0;
         SendMessageA(pane, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
         if (change.newEnd - change.start > newLength / 2) {
-            if (!SetText(pane, newText))
+            if (!SetPaneText(pane, newText))
                 result = EC_TEXT_REFUSED;
         } else {
             std::vector<Unit> middle(newText + change.start, newText + change.newEnd);
@@ -331,7 +329,7 @@ template <typename Unit>
 ErrorCode FillPane(HWND pane, PaneText<Unit>* known, PaneText<Unit>* fresh)
 {
     CheckKnown(known, fresh);
-    return SetText(pane, known->units.data()) ? EC_SUCCESS : EC_TEXT_REFUSED;
+    return SetPaneText(pane, known->units.data()) ? EC_SUCCESS : EC_TEXT_REFUSED;
 }
 
 // Takes a step of the history in a pane holding the known text: the units

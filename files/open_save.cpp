@@ -8,6 +8,7 @@
 
 #include "app/appstate.h"
 #include "app/global_buffer.h"
+#include "app/shell.h"
 #include "codec/convert.h"
 #include "codec/pipeline.h"
 #include "files/files.h"
@@ -172,7 +173,7 @@ ErrorCode LoadTextFile(const char* path, std::uint64_t* replaced, std::uint64_t*
     if (leftOut)
         *leftOut = loaded.leftOut;
     raw.Release();
-    if (!SendMessageA(AppState.hwndEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(converted.get())))
+    if (!SetPaneText(AppState.hwndEdit, converted.get()))
         return EC_TEXT_REFUSED;
     return EC_SUCCESS;
 }

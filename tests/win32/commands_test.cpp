@@ -364,10 +364,14 @@ TEST_F(CommandsTest, AfterAnOpenNeitherPaneHasAnythingToUndo)
     Pump();
     EXPECT_EQ(SendMessageA(sub, EM_CANUNDO, 0, 0), 0);
     EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_CANUNDO, 0, 0), 0);
-    TypeChar(sub, 0x1A);  // Ctrl+Z in the second pane
-    EXPECT_EQ(PaneText(sub), "Jhello\r\n");
-    EXPECT_EQ(PaneText(AppState.hwndEdit), "Jhello\r\n");
-    EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 0);
+    for (HWND pane : {sub, AppState.hwndEdit}) {
+        SetFocus(pane);
+        Pump();
+        TypeChar(pane, 0x1A);  // Ctrl+Z in either pane
+        EXPECT_EQ(PaneText(sub), "Jhello\r\n");
+        EXPECT_EQ(PaneText(AppState.hwndEdit), "Jhello\r\n");
+        EXPECT_EQ(SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0), 0);
+    }
 }
 
 }  // namespace

@@ -220,7 +220,7 @@ TEST_F(FinderTest, ReplaceNextAsksAndEachReplacementUndoesAlone)
         Click(f, IDC_REPLACE_NEXT);
         EXPECT_EQ(PaneText(AppState.hwndEdit), "cat dog dog");
     }
-    SendMessageA(AppState.hwndEdit, EM_UNDO, 0, 0);
+    Command(IDM_UNDO);  // 元に戻す takes back the last replacement alone
     EXPECT_EQ(PaneText(AppState.hwndEdit), "cat cat dog");
 }
 
